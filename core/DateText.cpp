@@ -1,0 +1,1 @@
+#include "DateText.h"

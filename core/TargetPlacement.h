@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace mirado {
+
+class BatchWindow;
+class FileServices;
+
+// The output folder beside source, created when missing, joined with the new name.
+std::u16string GetDestPath(BatchWindow& window, const std::u16string& source);
+
+// The source's parent folder followed by the separator and "_rename".
+std::u16string GetOutputFolder(FileServices& fso, const std::u16string& source);
+
+// Creates the folder and its missing parents. A failure is not reported
+// here: the copy into the missing folder reports it.
+void CreateFolder(FileServices& fso, const std::u16string& path);
+
+// target itself when no file exists there, else the first free
+// "stem（n）.ext" for n = 1, 2, ... 32767.
+std::u16string GetUniquePath(FileServices& fso, const std::u16string& target);
+
+}  // namespace mirado
