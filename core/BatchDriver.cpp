@@ -1,1 +1,89 @@
 #include "BatchDriver.h"
+
+#include <cerrno>
+#include <new>
+#include <string>
+
+#include "BatchWindow.h"
+#include "ConversionType.h"
+#include "CoreErrors.h"
+#include "ErrorText.h"
+#include "FileServices.h"
+#include "PathText.h"
+#include "TargetPlacement.h"
+
+namespace mirado {
+namespace {
+
+void Report(BatchWindow& window, const Error& error) { window.ShowErrorReport(ErrorReportText(error)); }
+
+// Puts the bar back to 0 on a way out that is already reporting an error.
+void ResetProgress(BatchWindow& window) noexcept {
+    try {
+        window.SetProgressValue(0);
+    } catch (...) {
+    }
+}
+
+// The new name must be one usable file name inside the output folder: a
+// find-and-replace that inserts a separator must not write anywhere else.
+void CheckNewName(FileServices& fso, const std::u16string& source, const std::u16string& target) {
+    const std::u16string prefix = GetOutputFolder(fso, source) + kPathSeparator;
+    const std::u16string_view name = target.compare(0, prefix.size(), prefix) == 0
+                                         ? std::u16string_view(target).substr(prefix.size())
+                                         : std::u16string_view(target);
+    const std::u16string_view stored = StoredName(name);
+    bool usable = !stored.empty() && stored != u"." && stored != u".." && name.find(u'\0') == name.npos;
+    for (const char16_t c : name) usable = usable && !IsPathSeparator(c);
+    if (!usable) throw InvalidNewNameError(name);
+}
+
+}  // namespace
+
+std::u16string ErrorReportText(const Error& error) {
+    const std::string number = std::to_string(error.Number());
+    return std::u16string(number.begin(), number.end()) + u":" + error.Description();
+}
+
+void ProcessFiles(BatchWindow& window, const std::vector<std::u16string>& files) {
+    try {
+        if (window.ConversionType() == kFindAndReplace) {
+            const ReplaceAnswer answer = window.ShowReplaceDialog();
+            if (answer.Cancel) return;
+            window.SetFind(answer.FindStr);
+            window.SetReplace(answer.ReplaceStr);
+        }
+        window.SetProgressMax(static_cast<int>(files.size()));
+        const int n = static_cast<int>(files.size());
+        for (int i = 1; i <= n; ++i) {
+            window.SetProgressValue(i);  // before the work, so the bar shows the file in progress
+            const std::u16string& source = files[static_cast<size_t>(i - 1)];
+            const std::u16string target = GetDestPath(window, source);
+            if (!CopyFileTo(window, source, target)) {
+                window.SetProgressValue(0);
+                return;
+            }
+        }
+        window.SetProgressValue(0);
+    } catch (const Error& error) {
+        Report(window, error);
+        ResetProgress(window);
+    } catch (const std::bad_alloc&) {
+        Report(window, Error(ENOMEM, SystemReason(ENOMEM)));
+        ResetProgress(window);
+    }
+}
+
+bool CopyFileTo(BatchWindow& window, const std::u16string& source, const std::u16string& target) {
+    try {
+        FileServices& fso = window.Fso();
+        CheckNewName(fso, source, target);
+        fso.CopyFile(source, GetUniquePath(fso, target));
+        return true;
+    } catch (const Error& error) {
+        Report(window, error);
+        return false;
+    }
+}
+
+}  // namespace mirado

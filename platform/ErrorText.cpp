@@ -1,1 +1,56 @@
 #include "ErrorText.h"
+
+#include <cerrno>
+#include <string>
+
+namespace mirado {
+
+std::u16string SystemReason(int errorNumber) {
+    switch (errorNumber) {
+    case ENOENT: return u"ファイルまたはフォルダーが見つかりません。";
+    case EACCES:
+    case EPERM: return u"アクセスが拒否されました。";
+    case ENOSPC: return u"ディスクの空き領域が不足しています。";
+#ifdef EDQUOT
+    case EDQUOT: return u"ディスクの使用量の上限を超えました。";
+#endif
+    case EROFS: return u"読み取り専用の場所には書き込めません。";
+    case EEXIST: return u"同じ名前のファイルまたはフォルダーが既にあります。";
+    case EISDIR: return u"フォルダーです。";
+    case ENOTDIR: return u"パスの途中にフォルダーではないものがあります。";
+    case ENAMETOOLONG: return u"ファイル名またはパスが長すぎます。";
+    case ELOOP: return u"シンボリック リンクが多すぎるか、循環しています。";
+    case EIO: return u"ディスクの読み書き中にエラーが発生しました。";
+    case EFBIG: return u"ファイルが大きすぎます。";
+    case EMFILE:
+    case ENFILE: return u"開いているファイルが多すぎます。";
+    case EBUSY:
+    case ETXTBSY: return u"ファイルが使用中です。";
+    case EINVAL: return u"この場所ではこの操作を行えません。";
+    case ENOMEM: return u"メモリが不足しています。";
+    case EINTR: return u"操作が中断されました。";
+    default: {
+        const std::string digits = std::to_string(errorNumber);
+        return u"システム エラーが発生しました（エラー番号 " + std::u16string(digits.begin(), digits.end()) + u"）。";
+    }
+    }
+}
+
+std::u16string WithPath(std::u16string_view sentence, std::u16string_view path) {
+    std::u16string text(sentence);
+    const size_t at = text.find(u"%1");
+    if (at != std::u16string::npos) text.replace(at, 2, path);
+    return text;
+}
+
+Error SystemError(int errorNumber, std::u16string_view action, std::u16string_view path) {
+    std::u16string description = WithPath(action, path);
+    description += SystemReason(errorNumber);
+    return Error(errorNumber, std::move(description));
+}
+
+Error NotRegularFileError(std::u16string_view path) {
+    return Error(kErrorNotRegularFile, WithPath(u"「%1」は通常のファイルではないため、処理できません。", path));
+}
+
+}  // namespace mirado

@@ -22,6 +22,8 @@ int SystemCalls::Close(int fd) { return ::close(fd); }
 
 int SystemCalls::Stat(const char* path, struct stat* info) { return ::stat(path, info); }
 
+int SystemCalls::LStat(const char* path, struct stat* info) { return ::lstat(path, info); }
+
 int SystemCalls::FStat(int fd, struct stat* info) { return ::fstat(fd, info); }
 
 int SystemCalls::MkDir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
@@ -61,7 +63,7 @@ int SystemCalls::LinkAt(int oldDirFd, const char* oldPath, int newDirFd, const c
     return ::linkat(oldDirFd, oldPath, newDirFd, newPath, flags);
 }
 
-int SystemCalls::Unlink(const char* path) { return ::unlink(path); }
+int SystemCalls::UnlinkAt(int dirFd, const char* path, int flags) { return ::unlinkat(dirFd, path, flags); }
 
 int SystemCalls::SetBlocking(int fd) {
     const int flags = ::fcntl(fd, F_GETFL);

@@ -16,6 +16,7 @@ public:
     virtual int OpenAt(int dirFd, const char* path, int flags, mode_t mode);
     virtual int Close(int fd);
     virtual int Stat(const char* path, struct stat* info);
+    virtual int LStat(const char* path, struct stat* info);
     virtual int FStat(int fd, struct stat* info);
     virtual int MkDir(const char* path, mode_t mode);
     virtual int Clone(int sourceFd, int targetFd);  // FICLONE ioctl
@@ -25,7 +26,7 @@ public:
     virtual int FChmod(int fd, mode_t mode);
     virtual int FUtimens(int fd, const struct timespec times[2]);
     virtual int LinkAt(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath, int flags);
-    virtual int Unlink(const char* path);
+    virtual int UnlinkAt(int dirFd, const char* path, int flags);
     virtual int SetBlocking(int fd);  // clears O_NONBLOCK
 
     // The process-wide instance that makes the real calls.
