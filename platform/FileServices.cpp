@@ -47,7 +47,7 @@ struct SplitPath {
 SplitPath Split(std::u16string_view path) {
     size_t at = path.size();
     while (at > 0 && !IsPathSeparator(path[at - 1])) --at;
-    SplitPath split{std::u16string(path.substr(0, at)), std::u16string(path.substr(at))};
+    SplitPath split{std::u16string(TrimTrailingSeparators(path.substr(0, at))), std::u16string(path.substr(at))};
     if (split.folder.empty()) split.folder = u".";
     return split;
 }

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "Error.h"
+#include "FaultySystemCalls.h"
+#include "FileServices.h"
+#include "TempDir.h"
+
+namespace mirado {
+namespace {
+
+using test::FsPath;
+using test::TempDir;
+using test::WriteFile;
+
+struct PathPartsRow {
+    const char* label;
+    std::u16string path;
+    std::u16string base;
+    std::u16string ext;
+    std::u16string parent;
+};
+
+class PathParts : public testing::TestWithParam<PathPartsRow> {};
+
+TEST_P(PathParts, SplitLikeTheNamingRuleExpects) {
+    const FileServices fso;
+    const PathPartsRow& row = GetParam();
+    EXPECT_EQ(fso.GetBaseName(row.path), row.base);
+    EXPECT_EQ(fso.GetExtensionName(row.path), row.ext);
+    EXPECT_EQ(fso.GetParentFolderName(row.path), row.parent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileServices, PathParts,
+    testing::Values(PathPartsRow{"plain", u"/a/report.txt", u"report", u"txt", u"/a"},
+                    PathPartsRow{"two_dots", u"/a/archive.tar.gz", u"archive.tar", u"gz", u"/a"},
+                    PathPartsRow{"no_extension", u"/a/README", u"README", u"", u"/a"},
+                    PathPartsRow{"leading_dot", u"/home/u/.profile", u"", u"profile", u"/home/u"},
+                    PathPartsRow{"final_dot", u"/a/name.", u"name", u"", u"/a"},
+                    PathPartsRow{"in_root", u"/x.txt", u"x", u"txt", u"/"},
+                    PathPartsRow{"root_itself", u"/", u"", u"", u""},
+                    PathPartsRow{"trailing_separator", u"/a/folder/", u"folder", u"", u"/a"},
+                    PathPartsRow{"doubled_separator", u"/a//b.txt", u"b", u"txt", u"/a"},
+                    PathPartsRow{"relative", u"x.txt", u"x", u"txt", u""},
+                    PathPartsRow{"dot_in_folder_only", u"/a.b/c", u"c", u"", u"/a.b"},
+                    PathPartsRow{"japanese", u"/写真/ねこ　１.JPG", u"ねこ　１", u"JPG", u"/写真"}),
+    [](const testing::TestParamInfo<PathPartsRow>& info) { return std::string(info.param.label); });
+
+TEST(FileServices, AbsolutePathsAreFullLocalPathsOnly) {
+    const FileServices fso;
+    EXPECT_TRUE(fso.IsAbsolutePath(u"/a/b.txt"));
+    EXPECT_FALSE(fso.IsAbsolutePath(u""));
+    EXPECT_FALSE(fso.IsAbsolutePath(u"b.txt"));
+    EXPECT_FALSE(fso.IsAbsolutePath(u"sftp://host/b.txt"));
+    EXPECT_FALSE(fso.IsAbsolutePath(std::u16string(u"/a/b\0c", 6)));
+}
+
+TEST(FileServices, ExistenceTestsTellFilesFromFolders) {
+    TempDir dir;
+    WriteFile(dir.Path() / "f.txt", "x");
+    std::filesystem::create_directory(dir.Path() / "d");
+    std::filesystem::create_symlink(dir.Path() / "missing", dir.Path() / "dangling");
+    const FileServices fso;
+
+    EXPECT_TRUE(fso.FileExists(dir.U16("f.txt")));
+    EXPECT_FALSE(fso.FileExists(dir.U16("d")));
+    EXPECT_FALSE(fso.FileExists(dir.U16("nothing")));
+    EXPECT_TRUE(fso.FileExists(dir.U16("dangling"))) << "a link occupies the name even when it points nowhere";
+    EXPECT_TRUE(fso.FolderExists(dir.U16("d")));
+    EXPECT_FALSE(fso.FolderExists(dir.U16("f.txt")));
+    EXPECT_FALSE(fso.FolderExists(dir.U16("nothing")));
+}
+
+TEST(FileServices, FileExistsLooksAtTheNameAsStoredWithoutAFinalDot) {
+    TempDir dir;
+    WriteFile(dir.Path() / "README", "x");
+    const FileServices fso;
+    EXPECT_TRUE(fso.FileExists(dir.U16("README.")));
+    EXPECT_FALSE(fso.FileExists(dir.U16("README（1）.")));
+}
+
+TEST(FileServices, GetFileGivesTheLocalLastModifiedTime) {
+    TempDir dir;
+    const auto file = dir.Path() / "f.txt";
+    WriteFile(file, "x");
+    struct tm when {};
+    when.tm_year = 2009 - 1900;
+    when.tm_mon = 10;
+    when.tm_mday = 17;
+    when.tm_hour = 9;
+    when.tm_min = 5;
+    when.tm_sec = 3;
+    when.tm_isdst = -1;
+    const struct timespec times[2] = {{mktime(&when), 0}, {mktime(&when), 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+
+    const FileInfo info = FileServices().GetFile(dir.U16("f.txt"));
+    EXPECT_EQ(info.DateLastModified, (LocalDateTime{2009, 11, 17, 9, 5, 3}));
+}
+
+TEST(FileServices, GetFileRefusesWhatIsNoFile) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "d");
+    const FileServices fso;
+    try {
+        fso.GetFile(dir.U16("missing.txt"));
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), ENOENT);
+        EXPECT_EQ(e.Description(), u"ファイル「" + dir.U16("missing.txt") +
+                                       u"」の最終更新日時を取得できません。ファイルまたはフォルダーが見つかりません。");
+    }
+    try {
+        fso.GetFile(dir.U16("d"));
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), 1002);
+        EXPECT_EQ(e.Description(), u"「" + dir.U16("d") + u"」は通常のファイルではないため、処理できません。");
+    }
+}
+
+TEST(FileServices, CreateFolderMakesEveryMissingLevel) {
+    TempDir dir;
+    const FileServices fso;
+    EXPECT_TRUE(fso.CreateFolder(dir.U16("a/b/c")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "a/b/c"));
+    EXPECT_TRUE(fso.CreateFolder(dir.U16("a/b/c"))) << "an existing folder is fine";
+    EXPECT_TRUE(fso.CreateFolder(dir.U16("フォルダー　１/_rename"))) << "any character, no code page";
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "フォルダー　１/_rename"));
+}
+
+TEST(FileServices, CreateFolderReportsAFileInTheWay) {
+    TempDir dir;
+    WriteFile(dir.Path() / "_rename", "x");
+    EXPECT_FALSE(FileServices().CreateFolder(dir.U16("_rename")));
+
+    test::FaultySystemCalls calls;
+    calls.Fail(test::FaultySystemCalls::Call::MkDir, EROFS);
+    EXPECT_FALSE(FileServices(calls).CreateFolder(dir.U16("new")));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "new"));
+}
+
+}  // namespace
+}  // namespace mirado
