@@ -47,9 +47,8 @@ struct SplitPath {
 SplitPath Split(std::u16string_view path) {
     size_t at = path.size();
     while (at > 0 && !IsPathSeparator(path[at - 1])) --at;
-    SplitPath split{std::u16string(TrimTrailingSeparators(path.substr(0, at))), std::u16string(path.substr(at))};
-    if (split.folder.empty()) split.folder = u".";
-    return split;
+    const std::u16string_view folder = at == 0 ? std::u16string_view(u".") : TrimTrailingSeparators(path.substr(0, at));
+    return SplitPath{std::u16string(folder), std::u16string(path.substr(at))};
 }
 
 bool StatPath(SystemCalls& calls, std::u16string_view path, struct stat& info, bool followLinks) {

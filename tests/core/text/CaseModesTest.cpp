@@ -21,6 +21,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, CaseModes, testing::Values(
     TextRow{"UpperLatinKeepsDigitsAndKana", kModeUpperCase, u"report_v2 かな", u"REPORT_V2 かな"},
     TextRow{"UpperFullWidthGreekCyrillic", kModeUpperCase, u"ａｂｚ αβω жук", u"ＡＢＺ ΑΒΩ ЖУК"},
     TextRow{"UpperSupplementary", kModeUpperCase, u"𐐨😀x", u"𐐀😀X"},
+    TextRow{"UpperLoneSurrogates", kModeUpperCase, u"\xDC00" u"a\xD800", u"\xDC00" u"A\xD800"},
     TextRow{"LowerFullWidthGreekCyrillic", kModeLowerCase, u"ＡＢＺ ΑΒΩ ЖУК ÀÉ", u"ａｂｚ αβω жук àé"},
     TextRow{"LowerSupplementary", kModeLowerCase, u"𐐀😀X", u"𐐨😀x"},
     TextRow{"CapitalizeWords", kModeCapitalize, u"hello world", u"Hello World"},

@@ -47,7 +47,7 @@ TEST_P(UntouchedCharacters, OnlyNamedCharactersChange) {
     for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
         const std::u16string text(1, static_cast<char16_t>(unit));
         const bool changed = ConvertText(text, GetParam().mode) != text;
-        ASSERT_EQ(changed, GetParam().converts(text[0])) << "U+" << std::hex << std::uppercase << unit;
+        ASSERT_EQ(changed, GetParam().converts(text[0])) << "U+" << std::hex << std::uppercase << static_cast<unsigned>(unit);
     }
 }
 

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "BatchDriver.h"
+#include "Error.h"
+#include "FakeBatchWindow.h"
+#include "TempDir.h"
+
+namespace mirado {
+namespace {
+
+using test::FakeBatchWindow;
+using test::ListFolder;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+using Names = std::vector<std::string>;
+using Values = std::vector<int>;
+
+TEST(BatchDriver, CopiesEveryFileAndMovesTheBar) {
+    TempDir dir;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir.Path() / name, name);
+    FakeBatchWindow window(0);
+
+    ProcessFiles(window, {dir.U16("a.txt"), dir.U16("b.txt"), dir.U16("c.txt")});
+
+    EXPECT_EQ(window.progressMaximums, Values{3});
+    EXPECT_EQ(window.progressValues, (Values{1, 2, 3, 0}));
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"A.txt", "B.txt", "C.txt"}));
+    EXPECT_EQ(ReadFile(dir.Path() / "_rename/B.txt"), "b.txt");
+    EXPECT_EQ(ReadFile(dir.Path() / "b.txt"), "b.txt") << "sources are never written";
+}
+
+TEST(BatchDriver, FilesFromDifferentFoldersGoBesideTheirSources) {
+    TempDir dir;
+    WriteFile(dir.Path() / "one/a.txt", "1");
+    WriteFile(dir.Path() / "two/a.txt", "2");
+    FakeBatchWindow window(0);
+    ProcessFiles(window, {dir.U16("one/a.txt"), dir.U16("two/a.txt")});
+    EXPECT_EQ(ReadFile(dir.Path() / "one/_rename/A.txt"), "1");
+    EXPECT_EQ(ReadFile(dir.Path() / "two/_rename/A.txt"), "2");
+}
+
+TEST(BatchDriver, FirstFailureEndsTheBatchWithOneMessage) {
+    TempDir dir;
+    WriteFile(dir.Path() / "a.txt", "a");
+    WriteFile(dir.Path() / "c.txt", "c");
+    FakeBatchWindow window(0);
+
+    ProcessFiles(window, {dir.U16("a.txt"), dir.U16("gone.txt"), dir.U16("c.txt")});
+
+    EXPECT_EQ(window.progressValues, (Values{1, 2, 0}));
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0], u"2:コピー元のファイル「" + dir.U16("gone.txt") +
+                                      u"」を開けません。ファイルまたはフォルダーが見つかりません。");
+    EXPECT_EQ(ListFolder(dir.Path() / "_rename"), Names{"A.txt"}) << "earlier copies stay, later files are not done";
+}
+
+TEST(BatchDriver, ADroppedFolderIsReportedOnceForEveryType) {
+    for (int type = 0; type <= 8; ++type) {
+        TempDir dir;
+        std::filesystem::create_directory(dir.Path() / "folder");
+        WriteFile(dir.Path() / "after.txt", "x");
+        FakeBatchWindow window(type);
+        window.dialogAnswer.Cancel = false;
+
+        ProcessFiles(window, {dir.U16("folder"), dir.U16("after.txt")});
+
+        ASSERT_EQ(window.messages.size(), 1u) << "type " << type;
+        EXPECT_EQ(window.messages[0], u"1002:「" + dir.U16("folder") + u"」は通常のファイルではないため、処理できません。");
+        EXPECT_EQ(window.progressValues, (Values{1, 0})) << "type " << type;
+        EXPECT_TRUE(ListFolder(dir.Path() / "_rename").empty()) << "type " << type;
+    }
+}
+
+TEST(BatchDriver, TheSameFileTwiceGetsANumber) {
+    TempDir dir;
+    WriteFile(dir.Path() / "a.txt", "a");
+    WriteFile(dir.Path() / "README", "r");
+    FakeBatchWindow window(0);
+    ProcessFiles(window, {dir.U16("a.txt"), dir.U16("a.txt"), dir.U16("README"), dir.U16("README")});
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"A.txt", "A（1）.txt", "README", "README（1）"}));
+}
+
+TEST(BatchDriver, RenamingTwiceNeverOverwritesEarlierResults) {
+    TempDir dir;
+    WriteFile(dir.Path() / "a.txt", "first");
+    FakeBatchWindow window(0);
+    ProcessFiles(window, {dir.U16("a.txt")});
+    WriteFile(dir.Path() / "a.txt", "second");
+    ProcessFiles(window, {dir.U16("a.txt")});
+    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A.txt"), "first");
+    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A（1）.txt"), "second");
+}
+
+TEST(BatchDriver, AnEmptyListSetsMaximumZeroAndCopiesNothing) {
+    FakeBatchWindow window(0);
+    ProcessFiles(window, {});
+    EXPECT_EQ(window.progressMaximums, Values{0});
+    EXPECT_EQ(window.progressValues, Values{0});
+    EXPECT_TRUE(window.messages.empty());
+}
+
+TEST(BatchDriver, ARefusedMaximumIsReported) {
+    FakeBatchWindow window(0);
+    window.refuseMaximum = 0;
+    ProcessFiles(window, {});
+    EXPECT_EQ(window.messages, std::vector<std::u16string>{u"380:プログラムの値が無効です。"});
+    EXPECT_EQ(window.progressValues, Values{0});
+}
+
+TEST(BatchDriver, CancelledFindAndReplaceDoesNothing) {
+    TempDir dir;
+    WriteFile(dir.Path() / "a.txt", "a");
+    FakeBatchWindow window(8);
+    window.find = u"old find";
+    window.replace = u"old replace";
+    window.dialogAnswer = ReplaceAnswer{true, u"", u""};
+
+    ProcessFiles(window, {dir.U16("a.txt")});
+
+    EXPECT_EQ(window.dialogShown, 1);
+    EXPECT_TRUE(window.progressMaximums.empty());
+    EXPECT_TRUE(window.progressValues.empty());
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(window.find, u"old find");
+    EXPECT_EQ(window.replace, u"old replace");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "_rename"));
+}
+
+TEST(BatchDriver, ConfirmedFindAndReplaceTakesTheDialogTexts) {
+    TempDir dir;
+    WriteFile(dir.Path() / "banana.txt", "b");
+    WriteFile(dir.Path() / "kiwi.txt", "k");
+    FakeBatchWindow window(8);
+    window.find = u"old";
+    window.dialogAnswer = ReplaceAnswer{false, u"a", u"b"};
+    ProcessFiles(window, {dir.U16("banana.txt")});
+    EXPECT_EQ(window.find, u"a");
+    EXPECT_EQ(window.replace, u"b");
+    EXPECT_EQ(ListFolder(dir.Path() / "_rename"), Names{"bbnbnb.txt"});
+
+    window.dialogAnswer = ReplaceAnswer{false, u"", u""};
+    ProcessFiles(window, {dir.U16("kiwi.txt")});
+    EXPECT_EQ(window.find, u"");
+    EXPECT_EQ(window.replace, u"");
+    EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"bbnbnb.txt", "kiwi.txt"}));
+    EXPECT_EQ(window.dialogShown, 2);
+}
+
+struct BadNameRow {
+    const char* label;
+    std::string source;
+    std::u16string find, replace;
+    std::u16string name;  // the refused name as reported
+};
+
+class BadNewName : public testing::TestWithParam<BadNameRow> {};
+
+TEST_P(BadNewName, IsRefusedAndNothingIsWrittenOutside) {
+    TempDir dir;
+    WriteFile(dir.Path() / GetParam().source, "x");
+    FakeBatchWindow window(8);
+    window.dialogAnswer = ReplaceAnswer{false, GetParam().find, GetParam().replace};
+
+    ProcessFiles(window, {dir.U16(GetParam().source)});
+
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0], u"1003:新しいファイル名「" + GetParam().name +
+                                      u"」はファイル名として使えません（空の名前、「.」「..」、区切り文字や NUL "
+                                      u"文字を含む名前は使えません）。");
+    EXPECT_EQ(ListFolder(dir.Path()), (Names{"_rename", GetParam().source}));
+    EXPECT_TRUE(ListFolder(dir.Path() / "_rename").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BatchDriver, BadNewName,
+    testing::Values(BadNameRow{"separator", "abc.txt", u"b", u"/../", u"a/../c.txt"},
+                    BadNameRow{"nul", "abc.txt", u"b", std::u16string(1, u'\0'), std::u16string(u"a\0c.txt", 7)},
+                    BadNameRow{"dot_dot", "ab", u"ab", u".", u".."},
+                    BadNameRow{"empty", "ab", u"ab", u"", u"."}),
+    [](const testing::TestParamInfo<BadNameRow>& info) { return std::string(info.param.label); });
+
+TEST(BatchDriver, ANonLocalDropIsRefusedBeforeAnythingIsCreated) {
+    TempDir work;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(work.Path());
+    FakeBatchWindow window(7);
+    ProcessFiles(window, {u"smb://server/share/a.txt"});
+    std::filesystem::current_path(previous);
+
+    EXPECT_EQ(window.messages, std::vector<std::u16string>{u"1004:「smb://server/share/a.txt」はこのコンピューター上のファイルの完全なパスではないため、処理できません。"});
+    EXPECT_EQ(window.progressValues, (Values{1, 0}));
+    EXPECT_TRUE(ListFolder(work.Path()).empty());
+}
+
+}  // namespace
+}  // namespace mirado

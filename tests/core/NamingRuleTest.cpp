@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "DateText.h"
+#include "Error.h"
+#include "FakeBatchWindow.h"
+#include "NamingRule.h"
+#include "TempDir.h"
+
+namespace mirado {
+namespace {
+
+using test::FakeBatchWindow;
+
+struct NameRow {
+    const char* label;
+    int type;
+    std::u16string source;
+    std::u16string expected;
+};
+
+class NewName : public testing::TestWithParam<NameRow> {};
+
+TEST_P(NewName, FollowsTheRuleOfTheSelectedType) {
+    FakeBatchWindow window(GetParam().type);
+    EXPECT_EQ(GetNewName(window, GetParam().source), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NamingRule, NewName,
+    testing::Values(NameRow{"upper_keeps_extension_case", 0, u"/x/report.txt", u"REPORT.txt"},
+                    NameRow{"lower", 1, u"/x/Report FINAL.TXT", u"report final.TXT"},
+                    NameRow{"capitalize_words", 2, u"/x/my file_name.TXT", u"My File_name.TXT"},
+                    NameRow{"full_width_base_only", 3, u"/x/ABC 123.txt", u"ＡＢＣ　１２３.txt"},
+                    NameRow{"half_width", 4, u"/x/ＡＢＣ　ガ.txt", u"ABC ｶﾞ.txt"},
+                    NameRow{"hiragana_only_changes", 5, u"/x/ねこ neko.jpg", u"ネコ neko.jpg"},
+                    NameRow{"katakana_to_hiragana", 6, u"/x/ネコ.jpg", u"ねこ.jpg"},
+                    NameRow{"no_extension_keeps_dot", 0, u"/x/README", u"README."},
+                    NameRow{"leading_dot_is_extension", 0, u"/home/u/.profile", u".profile"},
+                    NameRow{"no_type_selected", -1, u"/x/a.txt", u""},
+                    NameRow{"type_out_of_range", 9, u"/x/a.txt", u""}),
+    [](const testing::TestParamInfo<NameRow>& info) { return std::string(info.param.label); });
+
+struct ReplaceRow {
+    const char* label;
+    std::u16string text, find, replacement, expected;
+};
+
+class Replace : public testing::TestWithParam<ReplaceRow> {};
+
+TEST_P(Replace, ReplacesEveryOccurrenceWithoutOverlap) {
+    const ReplaceRow& row = GetParam();
+    EXPECT_EQ(ReplaceAll(row.text, row.find, row.replacement), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NamingRule, Replace,
+    testing::Values(ReplaceRow{"all_occurrences", u"banana", u"a", u"b", u"bbnbnb"},
+                    ReplaceRow{"no_overlap", u"aaa", u"aa", u"b", u"ba"},
+                    ReplaceRow{"replacement_not_rescanned", u"ab", u"a", u"aa", u"aab"},
+                    ReplaceRow{"empty_find_keeps_text", u"banana", u"", u"x", u"banana"},
+                    ReplaceRow{"empty_replacement_deletes", u"banana", u"an", u"", u"ba"},
+                    ReplaceRow{"empty_text", u"", u"a", u"b", u""},
+                    ReplaceRow{"case_sensitive", u"Aa", u"a", u"b", u"Ab"},
+                    ReplaceRow{"width_sensitive", u"Ａa", u"a", u"b", u"Ａb"},
+                    ReplaceRow{"leading_space_kept", u"x y", u" y", u"_", u"x_"}),
+    [](const testing::TestParamInfo<ReplaceRow>& info) { return std::string(info.param.label); });
+
+TEST(NamingRule, FindAndReplaceUsesTheWindowTexts) {
+    FakeBatchWindow window(8);
+    window.find = u"a";
+    window.replace = u"b";
+    EXPECT_EQ(GetNewName(window, u"/x/banana.txt"), u"bbnbnb.txt");
+    EXPECT_EQ(GetNewName(window, u"/x/data.a"), u"dbtb.a") << "the extension is never replaced";
+}
+
+TEST(DateText, WritesTheJapaneseDefaultFormats) {
+    EXPECT_EQ(DateTimeText({2009, 11, 17, 9, 5, 3}), u"2009/11/17 9:05:03");
+    EXPECT_EQ(DateTimeText({2009, 11, 17, 12, 25, 32}), u"2009/11/17 12:25:32");
+    EXPECT_EQ(DateTimeText({2009, 11, 17, 0, 0, 1}), u"2009/11/17 0:00:01");
+    EXPECT_EQ(DateTimeText({2009, 11, 17, 0, 0, 0}), u"2009/11/17") << "midnight is the date alone";
+}
+
+void SetModified(const std::filesystem::path& file, int hour, int minute, int second) {
+    struct tm when {};
+    when.tm_year = 2009 - 1900;
+    when.tm_mon = 10;
+    when.tm_mday = 17;
+    when.tm_hour = hour;
+    when.tm_min = minute;
+    when.tm_sec = second;
+    when.tm_isdst = -1;
+    const time_t t = mktime(&when);
+    const struct timespec times[2] = {{t, 0}, {t, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+}
+
+TEST(NamingRule, LastModifiedNameDropsSlashesAndColons) {
+    test::TempDir dir;
+    const auto file = dir.Path() / "photo.JPG";
+    test::WriteFile(file, "x");
+    FakeBatchWindow window(7);
+
+    SetModified(file, 9, 5, 3);
+    EXPECT_EQ(GetNewName(window, dir.U16("photo.JPG")), u"20091117 90503.JPG");
+    SetModified(file, 12, 25, 32);
+    EXPECT_EQ(GetNewName(window, dir.U16("photo.JPG")), u"20091117 122532.JPG");
+    SetModified(file, 0, 0, 0);
+    EXPECT_EQ(GetNewName(window, dir.U16("photo.JPG")), u"20091117.JPG");
+}
+
+TEST(NamingRule, LastModifiedOfAMissingFileFails) {
+    test::TempDir dir;
+    FakeBatchWindow window(7);
+    try {
+        GetNewName(window, dir.U16("gone.txt"));
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), ENOENT);
+    }
+}
+
+}  // namespace
+}  // namespace mirado

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "Error.h"
+#include "FakeBatchWindow.h"
+#include "FileServices.h"
+#include "TargetPlacement.h"
+#include "TempDir.h"
+
+namespace mirado {
+namespace {
+
+using test::FakeBatchWindow;
+using test::TempDir;
+using test::WriteFile;
+
+TEST(TargetPlacement, OutputFolderIsBesideTheSource) {
+    FileServices fso;
+    EXPECT_EQ(GetOutputFolder(fso, u"/pics/a.jpg"), u"/pics/_rename");
+    EXPECT_EQ(GetOutputFolder(fso, u"/pics/sub/a.jpg"), u"/pics/sub/_rename");
+    EXPECT_EQ(GetOutputFolder(fso, u"/a.jpg"), u"//_rename") << "the root keeps its separator";
+}
+
+TEST(TargetPlacement, DestPathCreatesTheFolderOnFirstUseAndReusesIt) {
+    TempDir dir;
+    WriteFile(dir.Path() / "pics/a.jpg", "a");
+    WriteFile(dir.Path() / "pics/b.jpg", "b");
+    FakeBatchWindow window(0);
+
+    EXPECT_EQ(GetDestPath(window, dir.U16("pics/a.jpg")), dir.U16("pics/_rename/A.jpg"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "pics/_rename"));
+    WriteFile(dir.Path() / "pics/_rename/keep.txt", "k");
+    EXPECT_EQ(GetDestPath(window, dir.U16("pics/b.jpg")), dir.U16("pics/_rename/B.jpg"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "pics/_rename/keep.txt"));
+}
+
+TEST(TargetPlacement, DestPathCreatesFoldersWithAnyCharacters) {
+    TempDir dir;
+    WriteFile(dir.Path() / "写真　フォルダー/ねこ.jpg", "a");
+    FakeBatchWindow window(5);
+    EXPECT_EQ(GetDestPath(window, dir.U16("写真　フォルダー/ねこ.jpg")), dir.U16("写真　フォルダー/_rename/ネコ.jpg"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "写真　フォルダー/_rename"));
+}
+
+// Runs in an empty working folder, so a relative "_rename" would show.
+TEST(TargetPlacement, DestPathRefusesWhatIsNotAFullLocalPath) {
+    TempDir work;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(work.Path());
+    FakeBatchWindow window(0);
+    for (const std::u16string& source : {std::u16string(u""), std::u16string(u"a.txt"),
+                                         std::u16string(u"sftp://host/home/a.txt"), std::u16string(u"/")}) {
+        try {
+            GetDestPath(window, source);
+            ADD_FAILURE() << "no error for a source of " << source.size() << " units";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Number(), 1004);
+            EXPECT_EQ(e.Description(),
+                      u"「" + source + u"」はこのコンピューター上のファイルの完全なパスではないため、処理できません。");
+        }
+    }
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(test::ListFolder(work.Path()).empty());
+    EXPECT_FALSE(std::filesystem::exists("/_rename"));
+}
+
+struct UniqueRow {
+    const char* label;
+    std::vector<std::string> present;  // files (or "dir/" folders) already in the folder
+    std::string target;
+    std::string expected;
+};
+
+class UniquePath : public testing::TestWithParam<UniqueRow> {};
+
+TEST_P(UniquePath, FirstFreeNumberWins) {
+    TempDir dir;
+    for (const std::string& name : GetParam().present) {
+        if (name.back() == '/')
+            std::filesystem::create_directory(dir.Path() / name);
+        else
+            WriteFile(dir.Path() / name, "x");
+    }
+    FileServices fso;
+    EXPECT_EQ(GetUniquePath(fso, dir.U16(GetParam().target)), dir.U16(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TargetPlacement, UniquePath,
+    testing::Values(UniqueRow{"free", {}, "A.jpg", "A.jpg"},
+                    UniqueRow{"taken_once", {"A.jpg"}, "A.jpg", "A（1）.jpg"},
+                    UniqueRow{"taken_twice", {"A.jpg", "A（1）.jpg"}, "A.jpg", "A（2）.jpg"},
+                    UniqueRow{"gap_reused", {"A.jpg", "A（2）.jpg"}, "A.jpg", "A（1）.jpg"},
+                    UniqueRow{"empty_extension", {"README"}, "README.", "README（1）."},
+                    UniqueRow{"empty_extension_twice", {"README", "README（1）"}, "README.", "README（2）."},
+                    UniqueRow{"folder_does_not_count", {"A.jpg/"}, "A.jpg", "A.jpg"},
+                    UniqueRow{"dotted_stem", {"a.b.txt"}, "a.b.txt", "a.b（1）.txt"}),
+    [](const testing::TestParamInfo<UniqueRow>& info) { return std::string(info.param.label); });
+
+TEST(TargetPlacement, CounterStopsAt32767) {
+    TempDir dir;
+    const auto touch = [&](const std::string& name) {
+        const int fd = ::open((dir.Path() / name).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    };
+    touch("A.jpg");
+    for (int n = 1; n <= 32766; ++n) touch("A（" + std::to_string(n) + "）.jpg");
+    FileServices fso;
+    EXPECT_EQ(GetUniquePath(fso, dir.U16("A.jpg")), dir.U16("A（32767）.jpg"));
+
+    touch("A（32767）.jpg");
+    try {
+        GetUniquePath(fso, dir.U16("A.jpg"));
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), 1001);
+        EXPECT_EQ(e.Description(), u"「" + dir.U16("A.jpg") +
+                                       u"」には番号（1）から（32767）までの名前がすべて使われているため、コピーできません。");
+    }
+}
+
+}  // namespace
+}  // namespace mirado

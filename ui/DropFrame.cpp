@@ -1,0 +1,64 @@
+#include "DropFrame.h"
+
+#include <QDropEvent>
+#include <QSysInfo>
+#include <QMimeData>
+
+namespace mirado::ui {
+namespace {
+
+// A file address names a file on this computer when it has no host, or the
+// host is this computer by name.
+bool IsOnThisComputer(const QUrl& url) {
+    if (!url.isLocalFile()) return false;
+    const QString host = url.host();
+    return host.isEmpty() || host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0 ||
+           host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+}
+
+std::u16string ToU16(const QString& text) { return text.toStdU16String(); }
+
+}  // namespace
+
+DropFrame::DropFrame(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    setAcceptDrops(true);
+}
+
+void DropFrame::dragEnterEvent(QDragEnterEvent* event) { AcceptAsCopy(*event); }
+
+void DropFrame::dragMoveEvent(QDragMoveEvent* event) { AcceptAsCopy(*event); }
+
+void DropFrame::dropEvent(QDropEvent* event) {
+    if (AcceptAsCopy(*event)) emit filesDropped(event->mimeData()->urls());
+}
+
+bool AcceptAsCopy(QDropEvent& event) {
+    const QMimeData* data = event.mimeData();
+    if (data == nullptr || !data->hasUrls() || data->urls().isEmpty() ||
+        !event.possibleActions().testFlag(Qt::CopyAction)) {
+        event.ignore();
+        return false;
+    }
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+    return true;
+}
+
+std::vector<std::u16string> DroppedPaths(const QList<QUrl>& urls) {
+    std::vector<std::u16string> paths;
+    paths.reserve(static_cast<size_t>(urls.size()));
+    for (const QUrl& url : urls) {
+        if (IsOnThisComputer(url)) {
+            QUrl local = url;
+            local.setHost(QString());
+            paths.push_back(ToU16(local.toLocalFile()));
+        } else {
+            paths.push_back(ToU16(url.toString()));
+        }
+    }
+    return paths;
+}
+
+}  // namespace mirado::ui

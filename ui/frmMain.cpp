@@ -1,0 +1,153 @@
+#include "frmMain.h"
+
+#include <algorithm>
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "Appearance.h"
+#include "BatchDriver.h"
+#include "ConversionType.h"
+#include "DocumentService.h"
+#include "DropFrame.h"
+#include "Error.h"
+#include "FileServices.h"
+#include "MessageBoxService.h"
+#include "Twips.h"
+#include "frmReplace.h"
+
+using mirado::ui::TwipsRect;
+
+namespace {
+
+// The number and text of the error a control raises for a value it cannot take.
+constexpr int kErrorInvalidPropertyValue = 380;
+
+[[noreturn]] void RefuseValue() { throw mirado::Error(kErrorInvalidPropertyValue, u"プロパティの値が無効です。"); }
+
+}  // namespace
+
+frmMain::frmMain(QWidget* parent)
+    : frmMain(mirado::MessageBoxService::Real(), mirado::DocumentService::Real(), parent) {}
+
+frmMain::frmMain(mirado::MessageBoxService& messages, mirado::DocumentService& documents, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      mobjMessages(messages),
+      mobjDocuments(documents) {
+    setObjectName(QStringLiteral("frmMain"));
+    setFont(mirado::ui::WindowFont());
+    setWindowIcon(mirado::ui::ApplicationIcon());
+    setFixedSize(312, 206);
+    CreateControls();
+    InitForm();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::CreateControls() {
+    lblType = new QLabel(QStringLiteral("ファイル名をどのように変更しますか"), this);
+    lblType->setObjectName(QStringLiteral("lblType"));
+    lblType->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblType->setGeometry(TwipsRect(120, 120, 3255, 255));
+
+    cboType = new QComboBox(this);
+    cboType->setObjectName(QStringLiteral("cboType"));
+    cboType->setEditable(false);
+    cboType->setMaxVisibleItems(static_cast<int>(mirado::kConversionTypeTexts.size()));
+    for (const std::u16string_view text : mirado::kConversionTypeTexts)
+        cboType->addItem(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    cboType->setGeometry(TwipsRect(120, 360, 3495, 315));
+
+    fraDrag = new mirado::ui::DropFrame(this);
+    fraDrag->setObjectName(QStringLiteral("fraDrag"));
+    fraDrag->setGeometry(TwipsRect(120, 840, 4455, 1815));
+
+    lblDrag = new QLabel(QStringLiteral("ここにファイルをドラッグします"), fraDrag);
+    lblDrag->setObjectName(QStringLiteral("lblDrag"));
+    lblDrag->setAlignment(Qt::AlignCenter);
+    lblDrag->setGeometry(TwipsRect(120, 960, 4215, 255));
+
+    prgBar = new QProgressBar(this);
+    prgBar->setObjectName(QStringLiteral("prgBar"));
+    prgBar->setOrientation(Qt::Horizontal);
+    prgBar->setTextVisible(false);
+    prgBar->setRange(0, 100);
+    prgBar->setValue(0);
+    // Along the whole bottom edge; kept inside the client area so that its
+    // border shows on every side.
+    prgBar->setGeometry(TwipsRect(0, 2760, 4680, 3090 - 2760));
+
+    cmdHelp = new QPushButton(QStringLiteral("?"), this);
+    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
+    cmdHelp->setAutoDefault(false);
+    cmdHelp->setGeometry(TwipsRect(4320, 120, 255, 255));
+
+    QWidget::setTabOrder(cboType, cmdHelp);
+    cboType->setFocus();
+
+    connect(fraDrag, &mirado::ui::DropFrame::filesDropped, this, &frmMain::fraDrag_FilesDropped);
+    connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
+}
+
+void frmMain::InitForm() {
+    setWindowTitle(mirado::ui::MainCaption());
+    cboType->setCurrentIndex(0);
+    mobjFSO = std::make_unique<mirado::FileServices>();
+    mstrFind.clear();
+    mstrReplace.clear();
+}
+
+void frmMain::TermForm() { mobjFSO.reset(); }
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    TermForm();
+    event->accept();
+}
+
+int frmMain::ConversionType() const { return cboType->currentIndex(); }
+
+void frmMain::SetProgressMax(int maximum) {
+    if (maximum < 0) RefuseValue();
+    mintProgressMax = maximum;
+    prgBar->setRange(0, std::max(maximum, 1));
+}
+
+void frmMain::SetProgressValue(int value) {
+    if (value < 0 || value > mintProgressMax) RefuseValue();
+    prgBar->setValue(value);
+    // The batch runs without returning to the event loop: paint now.
+    prgBar->repaint();
+}
+
+mirado::FileServices& frmMain::Fso() {
+    if (!mobjFSO) throw mirado::Error(kErrorInvalidPropertyValue, u"ウィンドウは既に閉じられています。");
+    return *mobjFSO;
+}
+
+mirado::ReplaceAnswer frmMain::ShowReplaceDialog() {
+    frmReplace dialog(this);
+    dialog.exec();
+    mirado::ReplaceAnswer answer;
+    answer.Cancel = dialog.Cancel();
+    if (!answer.Cancel) {
+        answer.FindStr = dialog.FindStr().toStdU16String();
+        answer.ReplaceStr = dialog.ReplaceStr().toStdU16String();
+    }
+    return answer;
+}
+
+void frmMain::ShowErrorReport(const std::u16string& text) {
+    mobjMessages.ShowError(this, QString::fromStdU16String(text));
+}
+
+void frmMain::fraDrag_FilesDropped(const QList<QUrl>& urls) {
+    // A closed window has released its file services and takes no batch.
+    if (!mobjFSO) return;
+    mirado::ProcessFiles(*this, mirado::ui::DroppedPaths(urls));
+}
+
+void frmMain::cmdHelp_Click() { mobjDocuments.Open(this, QStringLiteral("Readme.html")); }
