@@ -76,6 +76,18 @@ TEST(FileCopy, EveryWayOfMovingDataGivesTheSameCopy) {
     }
 }
 
+TEST(FileCopy, UnnamedFileIsLinkedInWithoutPrivileges) {
+    // Without CAP_DAC_READ_SEARCH linking by descriptor fails with ENOENT;
+    // the copy then links through /proc.
+    TempDir dir;
+    WriteFile(dir.Path() / "a", "data");
+    FaultySystemCalls calls;
+    calls.Fail(Call::LinkAt, ENOENT, 0, 1);
+    FileServices(calls).CopyFile(dir.U16("a"), dir.U16("b"));
+    EXPECT_EQ(calls.Count(Call::LinkAt), 2);
+    EXPECT_EQ(ReadFile(dir.Path() / "b"), "data");
+}
+
 TEST(FileCopy, EmptyFileIsCopied) {
     TempDir dir;
     WriteFile(dir.Path() / "empty", "");

@@ -15,7 +15,7 @@ bool FaultySystemCalls::Inject(Call call) {
     const int used = counts_[call]++;
     if (before) before(call);
     const auto it = faults_.find(call);
-    if (it == faults_.end() || used < it->second.skip) return false;
+    if (it == faults_.end() || used < it->second.skip || used - it->second.skip >= it->second.times) return false;
     errno = it->second.error;
     return true;
 }

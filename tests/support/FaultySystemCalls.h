@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <functional>
 #include <map>
 
@@ -16,8 +17,8 @@ public:
         CopyFileRange, Read, Write, FChmod, FUtimens, LinkAt, UnlinkAt, SetBlocking,
     };
 
-    // The call fails with error from its (skip + 1)-th use on.
-    void Fail(Call call, int error, int skip = 0) { faults_[call] = Fault{error, skip}; }
+    // The call fails with error from its (skip + 1)-th use on, times times.
+    void Fail(Call call, int error, int skip = 0, int times = INT_MAX) { faults_[call] = Fault{error, skip, times}; }
     int Count(Call call) const;
 
     std::function<void(Call)> before;
@@ -43,6 +44,7 @@ private:
     struct Fault {
         int error;
         int skip;
+        int times;
     };
     // Counts the call, runs the hook and answers whether it must fail (errno set).
     bool Inject(Call call);
