@@ -49,11 +49,7 @@ std::u16string ToLowerCase(std::u16string_view text) {
 std::u16string CapitalizeWords(std::u16string_view text) {
     bool atWordStart = true;
     return MapEachCodePoint(text, [&](UChar32 c) {
-        // Title case rather than upper case for the first letter: the two
-        // differ only where a word's first letter must not be all capitals,
-        // such as the digraph "ǆ", which starts a word as "ǅ", not "Ǆ", and
-        // Georgian letters, which keep their everyday form.
-        const UChar32 mapped = atWordStart ? u_totitle(c) : u_tolower(c);
+        const UChar32 mapped = atWordStart ? u_toupper(c) : u_tolower(c);
         atWordStart = IsWordSeparator(c);
         return mapped;
     });

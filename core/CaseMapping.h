@@ -16,7 +16,7 @@ std::u16string ToUpperCase(std::u16string_view text);
 std::u16string ToLowerCase(std::u16string_view text);
 
 // The first character of the text and each character after a word
-// separator in title case, every other character in lower case. Only NUL,
+// separator in upper case, every other character in lower case. Only NUL,
 // tab, line feed, vertical tab, form feed, carriage return, the space and
 // the ideographic space separate words; punctuation does not, so
 // "my_file-name" stays one word.

@@ -103,6 +103,8 @@ constexpr std::array<KanaForms, 63> kKana = {{
     {u'ﾛ', u'ロ', kNone, kNone},
     {u'ﾜ', u'ワ', u'ヷ', kNone},
     {u'ﾝ', u'ン', kNone, kNone},
+    // A mark that composes with nothing becomes the spacing ゛ or ゜: the
+    // combining U+3099 and U+309A would fuse with whatever precedes them.
     {u'ﾞ', u'゛', kNone, kNone},
     {u'ﾟ', u'゜', kNone, kNone},
 }};

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+#include <unicode/uloc.h>
+
+#include <clocale>
+#include <iomanip>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "ConvertText.h"
+
+namespace mirado {
+namespace {
+
+// The case modes must not follow any locale: under Turkish rules "i" would
+// upper-case to "İ" and "I" lower-case to "ı".
+TEST(ConvertTextLocale, TurkishDefaultLocaleChangesNothing) {
+    const std::string previousIcuLocale = uloc_getDefault();
+    const std::string previousCLocale = std::setlocale(LC_ALL, nullptr);
+    UErrorCode status = U_ZERO_ERROR;
+    uloc_setDefault("tr_TR", &status);
+    ASSERT_TRUE(U_SUCCESS(status));
+    std::setlocale(LC_ALL, "tr_TR.UTF-8");  // honoured where the system has it
+
+    EXPECT_EQ(ConvertText(u"file in", kModeUpperCase), u"FILE IN");
+    EXPECT_EQ(ConvertText(u"FILE IN", kModeLowerCase), u"file in");
+    EXPECT_EQ(ConvertText(u"iI II", kModeCapitalize), u"Ii Ii");
+
+    uloc_setDefault(previousIcuLocale.c_str(), &status);
+    std::setlocale(LC_ALL, previousCLocale.c_str());
+}
+
+TEST(ConvertTextRoundTrip, HalfWidthUndoesFullWidth) {
+    // Printable ASCII with the space, and the half-width katakana with their
+    // punctuation and marks.
+    std::u16string alphabet;
+    for (char16_t c = 0x20; c <= 0x7E; ++c) alphabet.push_back(c);
+    for (char16_t c = 0xFF61; c <= 0xFF9F; ++c) alphabet.push_back(c);
+
+    std::vector<std::u16string> samples = {alphabet, u"ﾞﾟｶﾞﾞｷﾟﾟﾊﾟﾊﾞ ｳﾞｦﾞﾜﾞ~", u"ｶﾞｲﾄﾞ_Ver.2 (ﾍﾟｰｼﾞ)"};
+    for (const char16_t first : alphabet) {
+        samples.push_back({first});
+        for (const char16_t second : alphabet) samples.push_back({first, second});
+    }
+    for (const std::u16string& sample : samples) {
+        ASSERT_EQ(ConvertText(ConvertText(sample, kModeFullWidth), kModeHalfWidth), sample);
+    }
+}
+
+TEST(ConvertTextUnknownMode, ReturnsTextUnchanged) {
+    for (const int mode : {0, 5, 7, 9, 48, -1}) {
+        EXPECT_EQ(ConvertText(u"abc かカｶ ＡＢ", mode), u"abc かカｶ ＡＢ") << mode;
+    }
+}
+
+bool In(char16_t c, char16_t first, char16_t last) {
+    return c >= first && c <= last;
+}
+
+// The characters each mode converts, written out from the conversion rules.
+bool FullWidthConverts(char16_t c) {
+    return In(c, 0x20, 0x7E) || c == 0xA2 || c == 0xA3 || c == 0xA5 || c == 0xA6 || c == 0xAC ||
+           c == 0xAF || c == 0x20A9 || In(c, 0xFF61, 0xFF9F);
+}
+
+bool HalfWidthConverts(char16_t c) {
+    const bool katakanaWithoutHalfWidth =
+        c == 0x30EE || c == 0x30F0 || c == 0x30F1 || c == 0x30F5 || c == 0x30F6 || c == 0x30F8 || c == 0x30F9;
+    return In(c, 0xFF01, 0xFF5E) || c == 0x3000 || In(c, 0xFFE0, 0xFFE6) || In(c, 0x3001, 0x3002) ||
+           In(c, 0x300C, 0x300D) || In(c, 0x3099, 0x309C) || (In(c, 0x30A1, 0x30FC) && !katakanaWithoutHalfWidth);
+}
+
+bool KatakanaConverts(char16_t c) {
+    return In(c, 0x3041, 0x3096) || In(c, 0x309D, 0x309E);
+}
+
+bool HiraganaConverts(char16_t c) {
+    return In(c, 0x30A1, 0x30F6) || In(c, 0x30FD, 0x30FE);
+}
+
+struct ModeDomain {
+    const char* name;
+    int mode;
+    bool (*converts)(char16_t);
+};
+
+void PrintTo(const ModeDomain& domain, std::ostream* os) {
+    *os << domain.name;
+}
+
+class ConvertTextDomain : public testing::TestWithParam<ModeDomain> {};
+
+// Each BMP code unit alone, lone surrogates included: changed exactly when
+// the mode names it.
+TEST_P(ConvertTextDomain, OnlyNamedCharactersChange) {
+    for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
+        const std::u16string text(1, static_cast<char16_t>(unit));
+        const bool changed = ConvertText(text, GetParam().mode) != text;
+        ASSERT_EQ(changed, GetParam().converts(text[0])) << "U+" << std::hex << std::uppercase
+                                                         << static_cast<unsigned>(unit);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Bmp, ConvertTextDomain, testing::Values(
+    ModeDomain{"FullWidth", kModeFullWidth, FullWidthConverts},
+    ModeDomain{"HalfWidth", kModeHalfWidth, HalfWidthConverts},
+    ModeDomain{"Katakana", kModeKatakana, KatakanaConverts},
+    ModeDomain{"Hiragana", kModeHiragana, HiraganaConverts}),
+    [](const testing::TestParamInfo<ModeDomain>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace mirado
