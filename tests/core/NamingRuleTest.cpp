@@ -86,31 +86,17 @@ TEST(DateText, WritesTheJapaneseDefaultFormats) {
     EXPECT_EQ(DateTimeText({2009, 11, 17, 0, 0, 0}), u"2009/11/17") << "midnight is the date alone";
 }
 
-void SetModified(const std::filesystem::path& file, int hour, int minute, int second) {
-    struct tm when {};
-    when.tm_year = 2009 - 1900;
-    when.tm_mon = 10;
-    when.tm_mday = 17;
-    when.tm_hour = hour;
-    when.tm_min = minute;
-    when.tm_sec = second;
-    when.tm_isdst = -1;
-    const time_t t = mktime(&when);
-    const struct timespec times[2] = {{t, 0}, {t, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
-}
-
 TEST(NamingRule, LastModifiedNameDropsSlashesAndColons) {
     test::TempDir dir;
     const auto file = dir.Path() / "photo.JPG";
     test::WriteFile(file, "x");
     FakeBatchWindow window(7);
 
-    SetModified(file, 9, 5, 3);
+    test::SetModified(file, 2009, 11, 17, 9, 5, 3);
     EXPECT_EQ(GetNewName(window, dir.U16("photo.JPG")), u"20091117 90503.JPG");
-    SetModified(file, 12, 25, 32);
+    test::SetModified(file, 2009, 11, 17, 12, 25, 32);
     EXPECT_EQ(GetNewName(window, dir.U16("photo.JPG")), u"20091117 122532.JPG");
-    SetModified(file, 0, 0, 0);
+    test::SetModified(file, 2009, 11, 17, 0, 0, 0);
     EXPECT_EQ(GetNewName(window, dir.U16("photo.JPG")), u"20091117.JPG");
 }
 

@@ -92,16 +92,7 @@ TEST(FileServices, GetFileGivesTheLocalLastModifiedTime) {
     TempDir dir;
     const auto file = dir.Path() / "f.txt";
     WriteFile(file, "x");
-    struct tm when {};
-    when.tm_year = 2009 - 1900;
-    when.tm_mon = 10;
-    when.tm_mday = 17;
-    when.tm_hour = 9;
-    when.tm_min = 5;
-    when.tm_sec = 3;
-    when.tm_isdst = -1;
-    const struct timespec times[2] = {{mktime(&when), 0}, {mktime(&when), 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    test::SetModified(file, 2009, 11, 17, 9, 5, 3);
 
     const FileInfo info = FileServices().GetFile(dir.U16("f.txt"));
     EXPECT_EQ(info.DateLastModified, (LocalDateTime{2009, 11, 17, 9, 5, 3}));

@@ -1,6 +1,10 @@
 #include "TempDir.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+
+#include <ctime>
 
 #include <algorithm>
 #include <fstream>
@@ -37,6 +41,19 @@ std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void SetModified(const std::filesystem::path& file, int year, int month, int day, int hour, int minute, int second) {
+    struct tm when {};
+    when.tm_year = year - 1900;
+    when.tm_mon = month - 1;
+    when.tm_mday = day;
+    when.tm_hour = hour;
+    when.tm_min = minute;
+    when.tm_sec = second;
+    when.tm_isdst = -1;
+    const struct timespec times[2] = {{mktime(&when), 0}, {mktime(&when), 0}};
+    if (utimensat(AT_FDCWD, file.c_str(), times, 0) != 0) throw std::runtime_error("cannot set the time of " + file.string());
 }
 
 std::vector<std::string> ListFolder(const std::filesystem::path& folder) {

@@ -28,6 +28,9 @@ private:
 void WriteFile(const std::filesystem::path& path, std::string_view contents);
 std::string ReadFile(const std::filesystem::path& path);
 
+// Sets a file's modification time to a local date and time.
+void SetModified(const std::filesystem::path& file, int year, int month, int day, int hour, int minute, int second);
+
 // The names (UTF-8) in a folder, sorted; empty when the folder is missing.
 std::vector<std::string> ListFolder(const std::filesystem::path& folder);
 
