@@ -9,7 +9,7 @@ BUILD_PACKAGES=(g++ cmake make pkg-config libicu-dev
     qt6-base-dev qt6-translations-l10n libgl-dev fonts-noto-cjk
     xdg-utils)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev
-    desktop-file-utils appstream xvfb xauth x11-apps imagemagick)
+    desktop-file-utils appstream xvfb xauth x11-apps imagemagick openbox xdotool)
 
 packages=("${BUILD_PACKAGES[@]}")
 case "${1:-run}" in

@@ -47,7 +47,7 @@ bool InstallQtTranslations(QCoreApplication& app) {
 
 void PrepareApplication(QApplication& app) {
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
-    QGuiApplication::setDesktopFileName(QStringLiteral("mirado"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.mirado.Mirado"));
     QApplication::setFont(WindowFont());
     QApplication::setWindowIcon(ApplicationIcon());
     InstallQtTranslations(app);

@@ -21,7 +21,7 @@ std::u16string ToU16(const QString& text) { return text.toStdU16String(); }
 }  // namespace
 
 DropFrame::DropFrame(QWidget* parent) : QFrame(parent) {
-    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setFrameStyle(QFrame::Box | QFrame::Sunken);
     setLineWidth(1);
     setAcceptDrops(true);
 }

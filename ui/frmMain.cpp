@@ -53,6 +53,10 @@ void frmMain::CreateControls() {
     lblType->setObjectName(QStringLiteral("lblType"));
     lblType->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lblType->setGeometry(TwipsRect(120, 120, 3255, 255));
+    // A substitute face may be wider than the intended one: let the label
+    // grow towards cmdHelp rather than cut its question short.
+    const int widest = TwipsRect(0, 0, 4320 - 120 - 120, 0).width();  // up to 8 pixels before cmdHelp
+    lblType->resize(std::clamp(lblType->sizeHint().width(), lblType->width(), widest), lblType->height());
 
     cboType = new QComboBox(this);
     cboType->setObjectName(QStringLiteral("cboType"));
