@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "Error.h"
+#include "ErrorOf.h"
 #include "FakeBatchWindow.h"
 #include "FileServices.h"
 #include "TargetPlacement.h"
@@ -54,14 +54,8 @@ TEST(TargetPlacement, DestPathRefusesWhatIsNotAFullLocalPath) {
     FakeBatchWindow window(0);
     for (const std::u16string& source : {std::u16string(u""), std::u16string(u"a.txt"),
                                          std::u16string(u"sftp://host/home/a.txt"), std::u16string(u"/")}) {
-        try {
-            GetDestPath(window, source);
-            ADD_FAILURE() << "no error for a source of " << source.size() << " units";
-        } catch (const Error& e) {
-            EXPECT_EQ(e.Number(), 1004);
-            EXPECT_EQ(e.Description(),
-                      u"「" + source + u"」はこのコンピューター上のファイルの完全なパスではないため、処理できません。");
-        }
+        EXPECT_EQ(test::ErrorOf([&] { GetDestPath(window, source); }),
+                  u"1004:「" + source + u"」はこのコンピューター上のファイルの完全なパスではないため、処理できません。");
     }
     std::filesystem::current_path(previous);
     EXPECT_TRUE(test::ListFolder(work.Path()).empty());
@@ -74,6 +68,7 @@ struct UniqueRow {
     std::string target;
     std::string expected;
 };
+void PrintTo(const UniqueRow& row, std::ostream* out) { *out << row.label; }
 
 class UniquePath : public testing::TestWithParam<UniqueRow> {};
 
@@ -114,14 +109,8 @@ TEST(TargetPlacement, CounterStopsAt32767) {
     EXPECT_EQ(GetUniquePath(fso, dir.U16("A.jpg")), dir.U16("A（32767）.jpg"));
 
     touch("A（32767）.jpg");
-    try {
-        GetUniquePath(fso, dir.U16("A.jpg"));
-        FAIL() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Number(), 1001);
-        EXPECT_EQ(e.Description(), u"「" + dir.U16("A.jpg") +
-                                       u"」には番号（1）から（32767）までの名前がすべて使われているため、コピーできません。");
-    }
+    EXPECT_EQ(test::ErrorOf([&] { GetUniquePath(fso, dir.U16("A.jpg")); }),
+              u"1001:「" + dir.U16("A.jpg") + u"」には番号（1）から（32767）までの名前がすべて使われているため、コピーできません。");
 }
 
 }  // namespace

@@ -5,11 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
 
-#include "Error.h"
+#include "ErrorOf.h"
 #include "FaultySystemCalls.h"
 #include "FileServices.h"
 #include "TempDir.h"
@@ -28,6 +26,7 @@ struct PathPartsRow {
     std::u16string ext;
     std::u16string parent;
 };
+void PrintTo(const PathPartsRow& row, std::ostream* out) { *out << row.label; }
 
 class PathParts : public testing::TestWithParam<PathPartsRow> {};
 
@@ -102,21 +101,10 @@ TEST(FileServices, GetFileRefusesWhatIsNoFile) {
     TempDir dir;
     std::filesystem::create_directory(dir.Path() / "d");
     const FileServices fso;
-    try {
-        fso.GetFile(dir.U16("missing.txt"));
-        FAIL() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Number(), ENOENT);
-        EXPECT_EQ(e.Description(), u"ファイル「" + dir.U16("missing.txt") +
-                                       u"」の最終更新日時を取得できません。ファイルまたはフォルダーが見つかりません。");
-    }
-    try {
-        fso.GetFile(dir.U16("d"));
-        FAIL() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Number(), 1002);
-        EXPECT_EQ(e.Description(), u"「" + dir.U16("d") + u"」は通常のファイルではないため、処理できません。");
-    }
+    EXPECT_EQ(test::ErrorOf([&] { fso.GetFile(dir.U16("gone.txt")); }),
+              u"2:ファイル「" + dir.U16("gone.txt") + u"」の最終更新日時を取得できません。ファイルまたはフォルダーが見つかりません。");
+    EXPECT_EQ(test::ErrorOf([&] { fso.GetFile(dir.U16("d")); }),
+              u"1002:「" + dir.U16("d") + u"」は通常のファイルではないため、処理できません。");
 }
 
 TEST(FileServices, CreateFolderMakesEveryMissingLevel) {

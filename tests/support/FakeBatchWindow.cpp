@@ -5,7 +5,7 @@
 namespace mirado::test {
 
 void FakeBatchWindow::SetProgressMax(int maximum) {
-    if (refuseMaximum && *refuseMaximum == maximum) throw Error(380, u"プログラムの値が無効です。");
+    if (refuseMaximum && *refuseMaximum == maximum) throw Error(380, u"プロパティの値が無効です。");
     progressMaximums.push_back(maximum);
 }
 
