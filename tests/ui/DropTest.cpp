@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "TempDir.h"
+#include "UiTestSupport.h"
+#include "frmMain.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using mirado::test::DragAndDrop;
+using mirado::test::ModalDriver;
+using mirado::test::WriteFile;
+using Names = std::vector<std::string>;
+
+// "name=contents" of every file in folder, by name.
+Names Contents(const fs::path& folder) {
+    Names files;
+    for (const std::string& name : mirado::test::ListFolder(folder))
+        files.push_back(name + "=" + mirado::test::ReadFile(folder / name));
+    return files;
+}
+
+QUrl Url(const fs::path& path) { return QUrl::fromLocalFile(QString::fromStdString(path.string())); }
+
+// text with %1 standing for folder.
+QString In(const fs::path& folder, QString text) {
+    return text.replace(QStringLiteral("%1"), QString::fromStdString(folder.string()));
+}
+
+// A shown main window of the given type whose error boxes are recorded.
+struct ShownWindow {
+    mirado::test::RecordingMessages messages;
+    frmMain window{messages, mirado::DocumentService::Real()};
+    QProgressBar* prgBar = window.findChild<QProgressBar*>();
+    QWidget* lblDrag = window.findChild<QWidget*>(QStringLiteral("lblDrag"));  // inside the frame
+    explicit ShownWindow(int type) {
+        window.findChild<QComboBox*>()->setCurrentIndex(type);
+        mirado::test::ShowAndActivate(window);
+    }
+};
+
+struct DropRow {
+    const char* name;
+    int type;
+    Names files;          // created first, each holding its own name; "name/" is a folder
+    QStringList dropped;  // names in the folder, or addresses with %1 for the folder's path
+    Qt::DropActions actions;
+    Qt::KeyboardModifiers modifiers;
+    Qt::DropAction answer;
+    Names copies;     // Contents() of _rename afterwards
+    QString message;  // the one error box, %1 for the folder's path; none when empty
+};
+void PrintTo(const DropRow& row, std::ostream* os) { *os << row.name; }
+
+class DropOnTheWindow : public ::testing::TestWithParam<DropRow> {};
+
+TEST_P(DropOnTheWindow, RunsTheBatch) {
+    const DropRow& row = GetParam();
+    mirado::test::TempDir dir;
+    for (const std::string& file : row.files)
+        file.back() == '/' ? (void)fs::create_directory(dir.Path() / file) : WriteFile(dir.Path() / file, file);
+    QList<QUrl> urls;
+    for (const QString& entry : row.dropped)
+        urls << (entry.contains(QStringLiteral("://")) ? QUrl(In(dir.Path(), entry))
+                                                        : Url(dir.Path() / entry.toStdString()));
+    ShownWindow w(row.type);
+    EXPECT_EQ(DragAndDrop(w.window, *w.lblDrag, urls, row.actions, row.modifiers), row.answer);
+    EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
+    EXPECT_EQ(fs::exists(dir.Path() / "_rename"), !row.copies.empty());
+    for (const std::string& file : row.files) EXPECT_TRUE(fs::exists(dir.Path() / file)) << file;
+    EXPECT_EQ(w.messages.texts,
+              row.message.isEmpty() ? std::vector<QString>{} : std::vector<QString>{In(dir.Path(), row.message)});
+    EXPECT_EQ(w.prgBar->value(), 0);
+}
+
+constexpr Qt::DropActions kAny = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+const QString kNotLocal = QStringLiteral("」はこのコンピューター上のファイルの完全なパスではないため、処理できません。");
+const QString kFolderRefused = QStringLiteral("1002:「%1/folder」は通常のファイルではないため、処理できません。");
+
+INSTANTIATE_TEST_SUITE_P(
+    Drops, DropOnTheWindow,
+    ::testing::Values(
+        DropRow{"CopiesUnderNewNames", 0, {"report.txt", "メモ.md"}, {"report.txt", "メモ.md"}, kAny, {},
+                Qt::CopyAction, {"REPORT.txt=report.txt", "メモ.md=メモ.md"}, {}},
+        DropRow{"KeepsTheDroppedOrder", 0, {"b.txt", "B.txt"}, {"B.txt", "b.txt"}, kAny, {}, Qt::CopyAction,
+                {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}},
+        DropRow{"UsesTheSelectedType", 1, {"ABC.txt"}, {"ABC.txt"}, kAny, {}, Qt::CopyAction, {"abc.txt=ABC.txt"}, {}},
+        DropRow{"ProposedMoveIsAnsweredAsCopy", 0, {"a.txt"}, {"a.txt"}, Qt::CopyAction | Qt::MoveAction,
+                Qt::ShiftModifier, Qt::CopyAction, {"A.txt=a.txt"}, {}},
+        DropRow{"MoveOnlyIsRefused", 0, {"a.txt"}, {"a.txt"}, Qt::MoveAction, {}, Qt::IgnoreAction, {}, {}},
+        DropRow{"LocalhostAddress", 0, {"a.txt"}, {"file://localhost%1/a.txt"}, kAny, {}, Qt::CopyAction,
+                {"A.txt=a.txt"}, {}},
+        DropRow{"FolderStopsTheBatch", 0, {"a.txt", "folder/", "z.txt"}, {"a.txt", "folder", "z.txt"}, kAny, {},
+                Qt::CopyAction, {"A.txt=a.txt"}, kFolderRefused},
+        DropRow{"OtherComputersFile", 0, {"a.txt"}, {"file://otherhost%1/a.txt"}, kAny, {}, Qt::CopyAction, {},
+                QStringLiteral("1004:「file://otherhost%1/a.txt") + kNotLocal},
+        DropRow{"SftpAddress", 0, {}, {"sftp://host/x"}, kAny, {}, Qt::CopyAction, {},
+                QStringLiteral("1004:「sftp://host/x") + kNotLocal}),
+    [](const ::testing::TestParamInfo<DropRow>& info) { return std::string(info.param.name); });
+
+// Records the bar's value each time the bar is actually painted.
+struct PaintRecorder : QObject {
+    explicit PaintRecorder(QProgressBar* bar) { bar->installEventFilter(this); }
+    std::vector<int> painted;
+    bool eventFilter(QObject* bar, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted.push_back(static_cast<QProgressBar*>(bar)->value());
+        return false;
+    }
+};
+
+// The batch runs without returning to the event loop; still each value is
+// painted, although with this many files one step moves the bar by less than
+// a chunk.
+TEST(DropProgress, EveryValueIsPaintedWhileTheBatchRuns) {
+    mirado::test::TempDir dir;
+    QList<QUrl> urls;
+    std::vector<int> expected;
+    for (int i = 1; i <= 60; ++i) {
+        WriteFile(dir.Path() / (std::to_string(i) + ".txt"), "x");
+        urls << Url(dir.Path() / (std::to_string(i) + ".txt"));
+        expected.push_back(i);
+    }
+    expected.push_back(0);
+    ShownWindow w(0);
+    QCoreApplication::processEvents();
+    PaintRecorder recorder(w.prgBar);
+    DragAndDrop(w.window, *w.lblDrag, urls);
+    recorder.painted.erase(std::unique(recorder.painted.begin(), recorder.painted.end()), recorder.painted.end());
+    EXPECT_EQ(recorder.painted, expected);
+}
+
+TEST(DropFailure, ShowsACriticalBoxWithOneOKButton) {
+    mirado::test::TempDir dir;
+    fs::create_directory(dir.Path() / "folder");
+    frmMain window;
+    mirado::test::ShowAndActivate(window);
+    QStringList seen;
+    {
+        ModalDriver driver([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->icon(), QMessageBox::Critical);
+            EXPECT_EQ(box->parentWidget(), &window);
+            seen << box->windowTitle() << box->text();
+            for (QAbstractButton* button : box->buttons()) seen << button->text();
+            QTest::mouseClick(box->buttons().front(), Qt::LeftButton);
+        });
+        DragAndDrop(window, *window.findChild<QWidget*>(QStringLiteral("fraDrag")), {Url(dir.Path() / "folder")});
+    }
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("Mirado"), In(dir.Path(), kFolderRefused), QStringLiteral("OK")}));
+}
+
+// Type 8 asks for the texts first; a second drop opens the dialog afresh.
+struct ReplaceRow {
+    const char* name;
+    QString find, replace;                   // typed into the boxes
+    std::function<void(QWidget*)> answer;    // then given to the dialog
+    Names copies;                            // Contents() of _rename afterwards
+};
+void PrintTo(const ReplaceRow& row, std::ostream* os) { *os << row.name; }
+
+void Click(QWidget* dialog, const char* button) {
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+}
+void Key(QWidget* dialog, Qt::Key key) {
+    QTest::keyClick(dialog->findChild<QLineEdit*>(QStringLiteral("txtFind")), key);
+}
+
+class DropWithReplace : public ::testing::TestWithParam<ReplaceRow> {};
+
+TEST_P(DropWithReplace, AsksForTheTextsFirst) {
+    const ReplaceRow& row = GetParam();
+    mirado::test::TempDir dir;
+    WriteFile(dir.Path() / "banana.txt", "b");
+    ShownWindow w(8);
+    w.window.SetFind(u"earlier find");
+    w.window.SetReplace(u"earlier replace");
+    QString focusAtOpen;
+    {
+        ModalDriver driver([&](QWidget* dialog) {
+            focusAtOpen = dialog->focusWidget()->objectName();
+            QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("txtFind")), row.find);
+            QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("txtReplace")), row.replace);
+            row.answer(dialog);
+        });
+        DragAndDrop(w.window, *w.lblDrag, {Url(dir.Path() / "banana.txt")});
+    }
+    EXPECT_EQ(focusAtOpen, QStringLiteral("txtFind"));
+    EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
+    EXPECT_TRUE(w.messages.texts.empty());
+    const bool cancelled = row.copies.empty();
+    EXPECT_EQ(w.prgBar->maximum(), cancelled ? 100 : 1);  // a cancelled drop leaves the bar alone
+    EXPECT_EQ(w.window.GetFind(), cancelled ? u"earlier find" : row.find.toStdU16String());
+    EXPECT_EQ(w.window.GetReplace(), cancelled ? u"earlier replace" : row.replace.toStdU16String());
+
+    QStringList again;  // the boxes, then where Tab leads
+    ModalDriver driver([&](QWidget* dialog) {
+        (void)QTest::qWaitForWindowActive(dialog);
+        EXPECT_EQ(dialog->minimumSize(), QSize(312, 126));
+        EXPECT_EQ(dialog->maximumSize(), QSize(312, 126));
+        for (const char* box : {"txtFind", "txtReplace"})
+            again << dialog->findChild<QLineEdit*>(QString::fromLatin1(box))->text();
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            again << QApplication::focusWidget()->objectName();
+        }
+        Key(dialog, Qt::Key_Escape);
+    });
+    DragAndDrop(w.window, *w.lblDrag, {Url(dir.Path() / "banana.txt")});
+    EXPECT_EQ(again, (QStringList{QString(), QString(), QStringLiteral("txtReplace"), QStringLiteral("cmdOK"),
+                                  QStringLiteral("cmdCancel"), QStringLiteral("txtFind")}));
+    EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
+}
+
+const QString a = QStringLiteral("a"), b = QStringLiteral("b");
+INSTANTIATE_TEST_SUITE_P(
+    Answers, DropWithReplace,
+    ::testing::Values(ReplaceRow{"OKButton", a, b, [](QWidget* d) { Click(d, "cmdOK"); }, {"bbnbnb.txt=b"}},
+                      ReplaceRow{"OKWithEmptyTexts", {}, {}, [](QWidget* d) { Click(d, "cmdOK"); }, {"banana.txt=b"}},
+                      ReplaceRow{"EnterInFind", QStringLiteral("an"), {}, [](QWidget* d) { Key(d, Qt::Key_Return); },
+                                 {"ba.txt=b"}},
+                      ReplaceRow{"CancelButton", a, b, [](QWidget* d) { Click(d, "cmdCancel"); }, {}},
+                      ReplaceRow{"Escape", a, b, [](QWidget* d) { Key(d, Qt::Key_Escape); }, {}},
+                      ReplaceRow{"CloseBox", a, b, [](QWidget* d) { d->close(); }, {}}),
+    [](const ::testing::TestParamInfo<ReplaceRow>& info) { return std::string(info.param.name); });
+
+}  // namespace
