@@ -11,6 +11,7 @@
 #include "FileServices.h"
 #include "PathText.h"
 #include "TargetPlacement.h"
+#include "Utf.h"
 
 namespace mirado {
 namespace {
@@ -41,8 +42,7 @@ void CheckNewName(FileServices& fso, const std::u16string& source, const std::u1
 }  // namespace
 
 std::u16string ErrorReportText(const Error& error) {
-    const std::string number = std::to_string(error.Number());
-    return std::u16string(number.begin(), number.end()) + u":" + error.Description();
+    return Decimal(error.Number()) + u":" + error.Description();
 }
 
 void ProcessFiles(BatchWindow& window, const std::vector<std::u16string>& files) {

@@ -9,17 +9,9 @@
 #include "FileServices.h"
 #include "NamingRule.h"
 #include "PathText.h"
+#include "Utf.h"
 
 namespace mirado {
-namespace {
-
-std::u16string Decimal(int value) {
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
-
-}  // namespace
-
 std::u16string GetDestPath(BatchWindow& window, const std::u16string& source) {
     FileServices& fso = window.Fso();
     // A relative path or a URL would put the output folder in the working

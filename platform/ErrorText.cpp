@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <string>
 
+#include "Utf.h"
+
 namespace mirado {
 
 std::u16string SystemReason(int errorNumber) {
@@ -29,10 +31,7 @@ std::u16string SystemReason(int errorNumber) {
     case EINVAL: return u"この場所ではこの操作を行えません。";
     case ENOMEM: return u"メモリが不足しています。";
     case EINTR: return u"操作が中断されました。";
-    default: {
-        const std::string digits = std::to_string(errorNumber);
-        return u"システム エラーが発生しました（エラー番号 " + std::u16string(digits.begin(), digits.end()) + u"）。";
-    }
+    default: return u"システム エラーが発生しました（エラー番号 " + Decimal(errorNumber) + u"）。";
     }
 }
 

@@ -44,6 +44,7 @@ struct SplitPath {
     std::u16string name;
 };
 
+// The text after the last separator is the name, even when it is empty.
 SplitPath Split(std::u16string_view path) {
     size_t at = path.size();
     while (at > 0 && !IsPathSeparator(path[at - 1])) --at;
@@ -98,11 +99,7 @@ std::u16string FileServices::GetExtensionName(std::u16string_view path) const {
 }
 
 std::u16string FileServices::GetParentFolderName(std::u16string_view path) const {
-    path = TrimTrailingSeparators(path);
-    size_t at = path.size();
-    while (at > 0 && !IsPathSeparator(path[at - 1])) --at;
-    if (at == 0 || at == path.size()) return {};  // no separator, or the root itself
-    return std::u16string(TrimTrailingSeparators(path.substr(0, at)));
+    return std::u16string(ParentOf(path));
 }
 
 bool FileServices::IsAbsolutePath(std::u16string_view path) const {

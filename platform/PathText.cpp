@@ -23,6 +23,13 @@ std::u16string_view LastComponent(std::u16string_view path) noexcept {
     return path.substr(i);
 }
 
+std::u16string_view ParentOf(std::u16string_view path) noexcept {
+    path = TrimTrailingSeparators(path);
+    const size_t nameLength = LastComponent(path).size();
+    if (nameLength == 0 || nameLength == path.size()) return {};  // the root itself, or no separator
+    return TrimTrailingSeparators(path.substr(0, path.size() - nameLength));
+}
+
 std::u16string_view StoredName(std::u16string_view name) noexcept {
     if (!name.empty() && name.back() == u'.') name.remove_suffix(1);
     return name;

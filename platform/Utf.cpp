@@ -24,4 +24,9 @@ std::u16string FromUtf8(std::string_view text) {
     return out;
 }
 
+std::u16string Decimal(long long value) {
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
 }  // namespace mirado

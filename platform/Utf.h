@@ -11,4 +11,7 @@ namespace mirado {
 std::string ToUtf8(std::u16string_view text);
 std::u16string FromUtf8(std::string_view text);
 
+// A number in ASCII decimal digits, without sign padding.
+std::u16string Decimal(long long value);
+
 }  // namespace mirado
