@@ -25,19 +25,6 @@ TEST(TargetPlacement, OutputFolderIsBesideTheSource) {
     EXPECT_EQ(GetOutputFolder(fso, u"/a.jpg"), u"//_rename") << "the root keeps its separator";
 }
 
-TEST(TargetPlacement, DestPathCreatesTheFolderOnFirstUseAndReusesIt) {
-    TempDir dir;
-    WriteFile(dir.Path() / "pics/a.jpg", "a");
-    WriteFile(dir.Path() / "pics/b.jpg", "b");
-    FakeBatchWindow window(0);
-
-    EXPECT_EQ(GetDestPath(window, dir.U16("pics/a.jpg")), dir.U16("pics/_rename/A.jpg"));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "pics/_rename"));
-    WriteFile(dir.Path() / "pics/_rename/keep.txt", "k");
-    EXPECT_EQ(GetDestPath(window, dir.U16("pics/b.jpg")), dir.U16("pics/_rename/B.jpg"));
-    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "pics/_rename/keep.txt"));
-}
-
 TEST(TargetPlacement, DestPathCreatesFoldersWithAnyCharacters) {
     TempDir dir;
     WriteFile(dir.Path() / "写真　フォルダー/ねこ.jpg", "a");

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 
 #include "ErrorOf.h"
 #include "FaultySystemCalls.h"
@@ -76,11 +77,11 @@ TEST(FileCopy, FollowsSymbolicLinksToTheFile) {
 TEST(FileCopy, NeverReplacesAFileNotEvenOneThatAppearsMeanwhile) {
     // Without a race, and with the file appearing just before the unnamed
     // copy is linked in or just before the exclusive create.
-    for (const Call raceAt : {Call::Close, Call::LinkAt, Call::OpenAt}) {
+    for (const std::optional<Call> raceAt : {std::optional<Call>(), std::optional(Call::LinkAt), std::optional(Call::OpenAt)}) {
         TempDir dir;
         const auto target = dir.Path() / "dst.txt";
         WriteFile(dir.Path() / "src.txt", "mine");
-        if (raceAt == Call::Close) WriteFile(target, "theirs");
+        if (!raceAt) WriteFile(target, "theirs");
         FaultySystemCalls calls;
         if (raceAt == Call::OpenAt) calls.Fail(Call::OpenUnnamed, EOPNOTSUPP);
         calls.before = [&](Call call) {

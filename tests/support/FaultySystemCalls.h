@@ -9,13 +9,10 @@
 namespace mirado::test {
 
 // The real system calls, except that chosen ones fail with a chosen errno,
-// and a hook can run just before any call (to stage a race).
+// and a hook can run just before any of them (to stage a race).
 class FaultySystemCalls : public SystemCalls {
 public:
-    enum class Call {
-        Open, OpenUnnamed, OpenAt, Close, Stat, LStat, FStat, MkDir, Clone,
-        CopyFileRange, Read, Write, FChmod, FUtimens, LinkAt, UnlinkAt, SetBlocking,
-    };
+    enum class Call { Open, OpenUnnamed, OpenAt, Clone, CopyFileRange, LinkAt };
 
     // The call fails with error from its (skip + 1)-th use on, times times.
     void Fail(Call call, int error, int skip = 0, int times = INT_MAX) { faults_[call] = Fault{error, skip, times}; }
@@ -25,20 +22,9 @@ public:
 
     int Open(const char* path, int flags, mode_t mode) override;
     int OpenAt(int dirFd, const char* path, int flags, mode_t mode) override;
-    int Close(int fd) override;
-    int Stat(const char* path, struct stat* info) override;
-    int LStat(const char* path, struct stat* info) override;
-    int FStat(int fd, struct stat* info) override;
-    int MkDir(const char* path, mode_t mode) override;
     int Clone(int sourceFd, int targetFd) override;
     ssize_t CopyFileRange(int sourceFd, int targetFd, size_t length) override;
-    ssize_t Read(int fd, void* buffer, size_t length) override;
-    ssize_t Write(int fd, const void* buffer, size_t length) override;
-    int FChmod(int fd, mode_t mode) override;
-    int FUtimens(int fd, const struct timespec times[2]) override;
     int LinkAt(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath, int flags) override;
-    int UnlinkAt(int dirFd, const char* path, int flags) override;
-    int SetBlocking(int fd) override;
 
 private:
     struct Fault {
