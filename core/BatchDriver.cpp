@@ -36,7 +36,7 @@ void CheckNewName(FileServices& fso, const std::u16string& source, const std::u1
     const std::u16string_view stored = StoredName(name);
     bool usable = !stored.empty() && stored != u"." && stored != u".." && name.find(u'\0') == name.npos;
     for (const char16_t c : name) usable = usable && !IsPathSeparator(c);
-    if (!usable) throw InvalidNewNameError(name);
+    if (!usable) throw InvalidNewNameError(source, name);
 }
 
 }  // namespace

@@ -9,10 +9,11 @@ Error CounterOverflowError(std::u16string_view target) {
                  WithPath(u"「%1」には番号（1）から（32767）までの名前がすべて使われているため、コピーできません。", target));
 }
 
-Error InvalidNewNameError(std::u16string_view name) {
+Error InvalidNewNameError(std::u16string_view source, std::u16string_view name) {
     return Error(kErrorInvalidNewName,
-                 WithPath(u"新しいファイル名「%1」はファイル名として使えません（空の名前、「.」「..」、区切り文字や NUL 文字を含む名前は使えません）。",
-                          name));
+                 WithPaths(u"「%1」の新しいファイル名「%2」はファイル名として使えません（空の名前、「.」「..」、"
+                           u"区切り文字や NUL 文字を含む名前は使えません）。",
+                           source, name));
 }
 
 Error NotLocalPathError(std::u16string_view path) {

@@ -7,6 +7,7 @@
 #include "ConvertText.h"
 #include "DateText.h"
 #include "FileServices.h"
+#include "Utf.h"
 
 namespace mirado {
 namespace {
@@ -40,13 +41,17 @@ std::u16string GetNewName(BatchWindow& window, const std::u16string& source) {
     const std::u16string base = fso.GetBaseName(source);
     const int type = window.ConversionType();
 
+    // A name that is no Unicode text (bytes of an unknown encoding) cannot
+    // be converted: it keeps its own bytes, numbered when taken.
+    const bool convertible = !HasLoneSurrogate(base);
+
     std::u16string name;
     if (type >= kToUpperCase && type <= kToHiragana) {
-        name = ConvertText(base, kModeOfType[static_cast<size_t>(type)]);
+        name = convertible ? ConvertText(base, kModeOfType[static_cast<size_t>(type)]) : base;
     } else if (type == kLastModified) {
         name = WithoutDateSeparators(DateTimeText(fso.GetFile(source).DateLastModified));
     } else if (type == kFindAndReplace) {
-        name = ReplaceAll(base, window.GetFind(), window.GetReplace());
+        name = convertible ? ReplaceAll(base, window.GetFind(), window.GetReplace()) : base;
     } else {
         return {};
     }

@@ -19,6 +19,8 @@ std::u16string GetDestPath(BatchWindow& window, const std::u16string& source) {
     if (!fso.IsAbsolutePath(source) || fso.GetParentFolderName(source).empty()) throw NotLocalPathError(source);
 
     const std::u16string name = GetNewName(window, source);
+    // A source that cannot be copied must not leave a new folder behind.
+    fso.CheckSourceFile(source);
     const std::u16string folder = GetOutputFolder(fso, source);
     if (!fso.FolderExists(folder)) CreateFolder(fso, folder);
     return folder + kPathSeparator + name;
@@ -29,9 +31,9 @@ std::u16string GetOutputFolder(FileServices& fso, const std::u16string& source) 
 }
 
 void CreateFolder(FileServices& fso, const std::u16string& path) {
-    // Deliberately unchecked: copying into a folder that is still missing
-    // fails with an error that names it.
-    (void)fso.CreateFolder(path);
+    // A failure says why (a read-only disk, no permission, a link or file
+    // of that name), rather than leaving the copy to find no folder.
+    fso.CreateFolder(path);
 }
 
 std::u16string GetUniquePath(FileServices& fso, const std::u16string& target) {

@@ -7,14 +7,15 @@ namespace mirado {
 class BatchWindow;
 class FileServices;
 
-// The output folder beside source, created when missing, joined with the new name.
+// The output folder beside source, created when missing, joined with the
+// new name. Throws before creating anything when source is no full local
+// path or no regular file.
 std::u16string GetDestPath(BatchWindow& window, const std::u16string& source);
 
 // The source's parent folder followed by the separator and "_rename".
 std::u16string GetOutputFolder(FileServices& fso, const std::u16string& source);
 
-// Creates the folder and its missing parents. A failure is not reported
-// here: the copy into the missing folder reports it.
+// Creates the folder and its missing parents; throws when it cannot.
 void CreateFolder(FileServices& fso, const std::u16string& path);
 
 // target itself when no file exists there, else the first free

@@ -148,10 +148,6 @@ char16_t HalfWidthSymbol(char16_t c) {
 // punctuation mark: the base, followed by ﾞ or ﾟ for a voiced or semi-voiced
 // one. Returns false when c has no half-width spelling.
 bool AppendHalfWidthKana(std::u16string& out, char16_t c) {
-    if (c == kCombiningVoicedMark || c == kCombiningSemiVoicedMark) {
-        out.push_back(c == kCombiningVoicedMark ? kHalfVoicedMark : kHalfSemiVoicedMark);
-        return true;
-    }
     // kNone marks a missing form, so NUL must not be looked up.
     if (c == kNone) {
         return false;
@@ -203,9 +199,21 @@ std::u16string ToFullWidth(std::u16string_view text) {
 std::u16string ToHalfWidth(std::u16string_view text) {
     std::u16string out;
     out.reserve(text.size());
+    bool previousNarrowed = false;
     for (const char16_t c : text) {
-        if (!AppendHalfWidthKana(out, c)) {
-            out.push_back(HalfWidthSymbol(c));
+        // A combining mark, as in names decomposed on other systems, belongs
+        // to the letter before it: it is narrowed only along with that
+        // letter (カ + U+3099 gives ｶﾞ, while か + U+3099 stays as it is).
+        if (c == kCombiningVoicedMark || c == kCombiningSemiVoicedMark) {
+            out.push_back(!previousNarrowed ? c : c == kCombiningVoicedMark ? kHalfVoicedMark : kHalfSemiVoicedMark);
+            continue;
+        }
+        if (AppendHalfWidthKana(out, c)) {
+            previousNarrowed = true;
+        } else {
+            const char16_t half = HalfWidthSymbol(c);
+            previousNarrowed = half != c;
+            out.push_back(half);
         }
     }
     return out;

@@ -19,7 +19,8 @@ std::u16string ToFullWidth(std::u16string_view text);
 // Full-width forms made half-width, undoing ToFullWidth. A voiced or
 // semi-voiced katakana splits into its base and ﾞ or ﾟ (ガ gives ｶﾞ); the
 // combining marks U+3099 and U+309A, as left by names decomposed on other
-// systems, become ﾞ and ﾟ as well. Katakana without a half-width form, such
+// systems, become ﾞ and ﾟ where the letter before them was narrowed, and
+// stay with a letter that keeps its width (か + U+3099). Katakana without a half-width form, such
 // as ヰ or ヶ, stay full-width.
 std::u16string ToHalfWidth(std::u16string_view text);
 

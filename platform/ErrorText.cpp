@@ -35,11 +35,23 @@ std::u16string SystemReason(int errorNumber) {
     }
 }
 
-std::u16string WithPath(std::u16string_view sentence, std::u16string_view path) {
-    std::u16string text(sentence);
-    const size_t at = text.find(u"%1");
-    if (at != std::u16string::npos) text.replace(at, 2, path);
+std::u16string WithPaths(std::u16string_view sentence, std::u16string_view first, std::u16string_view second) {
+    std::u16string text;
+    for (size_t at = 0; at < sentence.size(); ++at) {
+        const bool placeholder = sentence[at] == u'%' && at + 1 < sentence.size();
+        if (placeholder && sentence[at + 1] == u'1') {
+            text += DisplayText(first), ++at;
+        } else if (placeholder && sentence[at + 1] == u'2') {
+            text += DisplayText(second), ++at;
+        } else {
+            text.push_back(sentence[at]);
+        }
+    }
     return text;
+}
+
+std::u16string WithPath(std::u16string_view sentence, std::u16string_view path) {
+    return WithPaths(sentence, path, {});
 }
 
 Error SystemError(int errorNumber, std::u16string_view action, std::u16string_view path) {
@@ -50,6 +62,24 @@ Error SystemError(int errorNumber, std::u16string_view action, std::u16string_vi
 
 Error NotRegularFileError(std::u16string_view path) {
     return Error(kErrorNotRegularFile, WithPath(u"「%1」は通常のファイルではないため、処理できません。", path));
+}
+
+Error NotRealFolderError(std::u16string_view path) {
+    return Error(kErrorNotRealFolder,
+                 WithPath(u"「%1」はフォルダーではありません（シンボリック リンクやファイルなど）。"
+                          u"この名前のものを移動するか削除してから、もう一度ドロップしてください。",
+                          path));
+}
+
+Error SourceChangedError(std::u16string_view path) {
+    return Error(kErrorSourceChanged,
+                 WithPath(u"コピー元のファイル「%1」がコピー中に変更されたため、コピーを取り消しました。", path));
+}
+
+Error NoCalendarDateError(std::u16string_view path) {
+    return Error(kErrorNoCalendarDate,
+                 WithPath(u"ファイル「%1」の最終更新日時は西暦 1 年から 9999 年までの日時ではないため、名前にできません。",
+                          path));
 }
 
 }  // namespace mirado

@@ -28,23 +28,41 @@ public:
     // True for a full path on this computer (not relative, not a URL).
     bool IsAbsolutePath(std::u16string_view path) const;
 
+    // True when a folder of its own is there: not for a symbolic link to
+    // one, a file or nothing.
     bool FolderExists(std::u16string_view path) const;
+    // True when anything but a folder occupies the name (a dangling link
+    // included); false when nothing is there. Throws when that cannot be
+    // told, as for a path that is too long.
     bool FileExists(std::u16string_view path) const;
 
-    // The regular file at path (symbolic links followed); throws when there is none.
+    // The regular file at path (symbolic links followed); throws when there
+    // is none, or when its modification time is no calendar date.
     FileInfo GetFile(std::u16string_view path) const;
+    // Throws unless source names a regular file that a copy could read.
+    void CheckSourceFile(std::u16string_view source) const;
 
-    // Copies the regular file source to destination, which must not exist:
-    // an existing file is never replaced, and after a failure no partial file
-    // is left behind. The copy keeps the source's permission bits and times.
+    // Copies the regular file source to destination, which must not exist,
+    // in a folder of its own (never through a symbolic link): an existing
+    // file is never replaced, and after a failure no partial file is left
+    // behind. The copy keeps the source's holes, permissions, access ACL,
+    // user attributes and times. A source that changes while it is copied
+    // gives no copy but an error.
     void CopyFile(std::u16string_view source, std::u16string_view destination) const;
 
-    // Creates the folder and every missing folder above it. Returns false when
-    // the folder could not be created; callers may ignore that.
-    bool CreateFolder(std::u16string_view path) const;
+    // Creates the folder and every missing folder above it. Throws, saying
+    // why, when it could not be created or its name is taken by something
+    // that is not a folder of its own.
+    void CreateFolder(std::u16string_view path) const;
 
 private:
+    // One attempt; false when the unnamed file could not be linked in.
+    bool CopyOnce(std::u16string_view source, std::u16string_view destination, bool allowUnnamed) const;
+
     SystemCalls* calls_;
+    // Cleared once an unnamed file could not be linked in (no /proc, no
+    // privilege): later copies go the temporary-name way at once.
+    mutable bool unnamedFiles_ = true;
 };
 
 }  // namespace mirado

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <functional>
 
 #include "BatchDriver.h"
 #include "Error.h"
 #include "FakeBatchWindow.h"
+#include "ScratchMount.h"
 #include "TempDir.h"
+#include "Utf.h"
 
 namespace mirado {
 namespace {
@@ -71,7 +76,7 @@ TEST(BatchDriver, ADroppedFolderIsReportedOnceForEveryType) {
         ASSERT_EQ(window.messages.size(), 1u) << "type " << type;
         EXPECT_EQ(window.messages[0], u"1002:「" + dir.U16("folder") + u"」は通常のファイルではないため、処理できません。");
         EXPECT_EQ(window.progressValues, (Values{1, 0})) << "type " << type;
-        EXPECT_TRUE(ListFolder(dir.Path() / "_rename").empty()) << "type " << type;
+        EXPECT_FALSE(std::filesystem::exists(dir.Path() / "_rename")) << "type " << type;
     }
 }
 
@@ -161,7 +166,8 @@ TEST_P(BadNewName, IsRefusedAndNothingIsWrittenOutside) {
     ProcessFiles(window, {dir.U16(GetParam().source)});
 
     ASSERT_EQ(window.messages.size(), 1u);
-    EXPECT_EQ(window.messages[0], u"1003:新しいファイル名「" + GetParam().name +
+    EXPECT_EQ(window.messages[0], u"1003:「" + dir.U16(GetParam().source) + u"」の新しいファイル名「" +
+                                      GetParam().name +
                                       u"」はファイル名として使えません（空の名前、「.」「..」、区切り文字や NUL "
                                       u"文字を含む名前は使えません）。");
     EXPECT_EQ(ListFolder(dir.Path()), (Names{"_rename", GetParam().source}));
@@ -175,6 +181,82 @@ INSTANTIATE_TEST_SUITE_P(
                     BadNameRow{"dot_dot", "ab", u"ab", u".", u".."},
                     BadNameRow{"empty", "ab", u"ab", u"", u"."}),
     [](const testing::TestParamInfo<BadNameRow>& info) { return std::string(info.param.label); });
+
+// What is already called _rename must be a folder of its own: nothing is
+// ever written through a link to somewhere else.
+TEST(BatchDriver, AnOutputFolderThatIsNoRealFolderStopsTheBatch) {
+    const std::vector<std::pair<const char*, std::function<void(const std::filesystem::path&)>>> rows = {
+        {"link_to_folder", [](const auto& at) { std::filesystem::create_directory_symlink("../elsewhere", at); }},
+        {"dangling_link", [](const auto& at) { std::filesystem::create_symlink("../nowhere", at); }},
+        {"file", [](const auto& at) { WriteFile(at, "x"); }},
+        {"fifo", [](const auto& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); }},
+    };
+    for (const auto& [label, make] : rows) {
+        TempDir dir;
+        WriteFile(dir.Path() / "d/x.txt", "x");
+        std::filesystem::create_directory(dir.Path() / "elsewhere");
+        make(dir.Path() / "d/_rename");
+        FakeBatchWindow window(0);
+
+        ProcessFiles(window, {dir.U16("d/x.txt")});
+
+        EXPECT_EQ(window.messages, std::vector<std::u16string>{
+                                       u"1005:「" + dir.U16("d/_rename") +
+                                       u"」はフォルダーではありません（シンボリック リンクやファイルなど）。"
+                                       u"この名前のものを移動するか削除してから、もう一度ドロップしてください。"})
+            << label;
+        EXPECT_TRUE(ListFolder(dir.Path() / "elsewhere").empty()) << label;
+        EXPECT_FALSE(std::filesystem::exists(dir.Path() / "nowhere")) << label;
+    }
+}
+
+TEST(BatchDriver, AFailedFileLeavesNoNewFolders) {
+    TempDir dir;
+    FakeBatchWindow window(0);
+    ProcessFiles(window, {dir.U16("gone/deeper/x.txt")});
+    EXPECT_EQ(window.messages, std::vector<std::u16string>{u"2:コピー元のファイル「" + dir.U16("gone/deeper/x.txt") +
+                                                           u"」を開けません。ファイルまたはフォルダーが見つかりません。"});
+    EXPECT_TRUE(ListFolder(dir.Path()).empty());
+}
+
+TEST(BatchDriver, AnOutputFolderThatCannotBeCreatedSaysWhy) {
+    std::string whyNot;
+    const auto mount = test::ScratchMount::Create(64 * 1024, whyNot);
+    if (!mount) GTEST_SKIP() << whyNot;
+    WriteFile(mount->Path() / "a.txt", "a");
+    if (!mount->MakeReadOnly()) GTEST_SKIP() << "remounting read-only was refused";
+    FakeBatchWindow window(0);
+    ProcessFiles(window, {test::U16(mount->Path() / "a.txt")});
+    EXPECT_EQ(window.messages, std::vector<std::u16string>{u"30:フォルダー「" + test::U16(mount->Path() / "_rename") +
+                                                           u"」を作成できません。読み取り専用の場所には書き込めません。"});
+}
+
+// Names from old disks may be bytes of another encoding (Shift_JIS here).
+// Such a name is copied under its own bytes, and never confused with the
+// name that shows the same when its bytes are replaced by U+FFFD.
+TEST(BatchDriver, NamesThatAreNotUtf8KeepTheirBytes) {
+    TempDir dir;
+    const std::string sjis = "\x83\x65\x83\x58\x83\x67";  // テスト
+    WriteFile(dir.Path() / (sjis + ".txt"), "the dropped file");
+    WriteFile(dir.Path() / "\uFFFDe\uFFFDX\uFFFDg.txt", "its look-alike");
+    test::SetModified(dir.Path() / (sjis + ".txt"), 2009, 11, 17, 9, 5, 3);
+    const std::u16string source = FromUtf8((dir.Path() / (sjis + ".txt")).string());
+
+    for (const int type : {0, 4, 8, 7}) {
+        FakeBatchWindow window(type);
+        window.dialogAnswer = ReplaceAnswer{false, u"e", u"E"};
+        ProcessFiles(window, {source});
+        EXPECT_TRUE(window.messages.empty()) << type;
+    }
+    EXPECT_EQ(ListFolder(dir.Path() / "_rename"),
+              (Names{"20091117 90503.txt", sjis + ".txt", sjis + "（1）.txt", sjis + "（2）.txt"}));
+    EXPECT_EQ(ReadFile(dir.Path() / "_rename" / (sjis + "（2）.txt")), "the dropped file");
+
+    FakeBatchWindow window(0);
+    ProcessFiles(window, {FromUtf8((dir.Path() / "\x83gone.txt").string())});
+    EXPECT_EQ(window.messages, std::vector<std::u16string>{u"2:コピー元のファイル「" + dir.U16() +
+                                                           u"/\\x83gone.txt」を開けません。ファイルまたはフォルダーが見つかりません。"});
+}
 
 TEST(BatchDriver, ANonLocalDropIsRefusedBeforeAnythingIsCreated) {
     TempDir work;

@@ -99,14 +99,20 @@ TEST(FileServices, GetFileRefusesWhatIsNoFile) {
               u"1002:「" + dir.U16("d") + u"」は通常のファイルではないため、処理できません。");
 }
 
-TEST(FileServices, CreateFolderMakesEveryMissingLevel) {
+TEST(FileServices, CreateFolderMakesEveryMissingLevelOrSaysWhyNot) {
     TempDir dir;
     const FileServices fso;
-    EXPECT_TRUE(fso.CreateFolder(dir.U16("a/b/c")));
+    fso.CreateFolder(dir.U16("a/b/c"));
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "a/b/c"));
-    EXPECT_TRUE(fso.CreateFolder(dir.U16("a/b/c"))) << "an existing folder is fine";
+    EXPECT_EQ(test::ErrorOf([&] { fso.CreateFolder(dir.U16("a/b/c")); }), u"") << "an existing folder is fine";
     WriteFile(dir.Path() / "file", "x");
-    EXPECT_FALSE(fso.CreateFolder(dir.U16("file/sub")));
+    EXPECT_EQ(test::ErrorOf([&] { fso.CreateFolder(dir.U16("file/sub")); }),
+              u"20:フォルダー「" + dir.U16("file/sub") + u"」を作成できません。パスの途中にフォルダーではないものがあります。");
+    std::filesystem::create_directory_symlink(dir.Path() / "a", dir.Path() / "link");
+    EXPECT_EQ(test::ErrorOf([&] { fso.CreateFolder(dir.U16("link")); }),
+              u"1005:「" + dir.U16("link") + u"」はフォルダーではありません（シンボリック リンクやファイルなど）。"
+                                             u"この名前のものを移動するか削除してから、もう一度ドロップしてください。");
+    EXPECT_FALSE(fso.FolderExists(dir.U16("link"))) << "a link to a folder is no folder of its own";
 }
 
 }  // namespace

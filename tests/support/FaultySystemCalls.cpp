@@ -33,8 +33,22 @@ int FaultySystemCalls::Clone(int sourceFd, int targetFd) {
     return Inject(Call::Clone) ? -1 : SystemCalls::Clone(sourceFd, targetFd);
 }
 
-ssize_t FaultySystemCalls::CopyFileRange(int sourceFd, int targetFd, size_t length) {
-    return Inject(Call::CopyFileRange) ? -1 : SystemCalls::CopyFileRange(sourceFd, targetFd, length);
+ssize_t FaultySystemCalls::CopyFileRange(int sourceFd, off_t* sourceOffset, int targetFd, off_t* targetOffset,
+                                         size_t length) {
+    return Inject(Call::CopyFileRange) ? -1
+                                       : SystemCalls::CopyFileRange(sourceFd, sourceOffset, targetFd, targetOffset, length);
+}
+
+ssize_t FaultySystemCalls::PRead(int fd, void* buffer, size_t length, off_t offset) {
+    return Inject(Call::PRead) ? -1 : SystemCalls::PRead(fd, buffer, length, offset);
+}
+
+int FaultySystemCalls::FSetXattr(int fd, const char* name, const void* value, size_t size) {
+    return Inject(Call::FSetXattr) ? -1 : SystemCalls::FSetXattr(fd, name, value, size);
+}
+
+int FaultySystemCalls::RenameNoReplace(int dirFd, const char* oldName, const char* newName) {
+    return Inject(Call::RenameNoReplace) ? -1 : SystemCalls::RenameNoReplace(dirFd, oldName, newName);
 }
 
 int FaultySystemCalls::LinkAt(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath, int flags) {

@@ -61,6 +61,7 @@ INSTANTIATE_TEST_SUITE_P(Width, ConvertTextExamples, testing::Values(
     TextRow{"HalfSigns", kModeHalfWidth, u"￠￡￢￣￤￥￦", u"¢£¬¯¦¥₩"},
     TextRow{"HalfVoicedSplit", kModeHalfWidth, u"ガドバポヴヷヺ", u"ｶﾞﾄﾞﾊﾞﾎﾟｳﾞﾜﾞｦﾞ"},
     TextRow{"HalfSpacingAndCombiningMarks", kModeHalfWidth, u"゛゜カ\u3099ハ\u309A", u"ﾞﾟｶﾞﾊﾟ"},
+    TextRow{"HalfMarkStaysWithWideLetter", kModeHalfWidth, u"\u3099か\u3099は\u309AＡ\u3099", u"\u3099か\u3099は\u309AA\uFF9E"},
     TextRow{"HalfNoHalfWidthForm", kModeHalfWidth, u"ヮヰヱヵヶヸヹヽヾ", u"ヮヰヱヵヶヸヹヽヾ"},
     TextRow{"HalfLeavesOthersAndPairs", kModeHalfWidth, u"がな漢字ゔ𠮷ガ😀", u"がな漢字ゔ𠮷ｶﾞ😀"}),
     RowName);

@@ -67,7 +67,7 @@ bool HalfWidthConverts(char16_t c) {
     const bool katakanaWithoutHalfWidth =
         c == 0x30EE || c == 0x30F0 || c == 0x30F1 || c == 0x30F5 || c == 0x30F6 || c == 0x30F8 || c == 0x30F9;
     return In(c, 0xFF01, 0xFF5E) || c == 0x3000 || In(c, 0xFFE0, 0xFFE6) || In(c, 0x3001, 0x3002) ||
-           In(c, 0x300C, 0x300D) || In(c, 0x3099, 0x309C) || (In(c, 0x30A1, 0x30FC) && !katakanaWithoutHalfWidth);
+           In(c, 0x300C, 0x300D) || In(c, 0x309B, 0x309C) || (In(c, 0x30A1, 0x30FC) && !katakanaWithoutHalfWidth);
 }
 
 bool KatakanaConverts(char16_t c) {

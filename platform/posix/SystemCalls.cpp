@@ -1,7 +1,9 @@
 #include "SystemCalls.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/ioctl.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #ifdef __linux__
@@ -9,6 +11,7 @@
 #endif
 
 #include <cerrno>
+#include <ctime>
 
 namespace mirado {
 
@@ -39,28 +42,55 @@ int SystemCalls::Clone(int sourceFd, int targetFd) {
 #endif
 }
 
-ssize_t SystemCalls::CopyFileRange(int sourceFd, int targetFd, size_t length) {
+ssize_t SystemCalls::CopyFileRange(int sourceFd, off_t* sourceOffset, int targetFd, off_t* targetOffset,
+                                   size_t length) {
 #ifdef __linux__
-    return ::copy_file_range(sourceFd, nullptr, targetFd, nullptr, length, 0);
+    return ::copy_file_range(sourceFd, sourceOffset, targetFd, targetOffset, length, 0);
 #else
-    (void)sourceFd;
-    (void)targetFd;
-    (void)length;
+    (void)sourceFd, (void)sourceOffset, (void)targetFd, (void)targetOffset, (void)length;
     errno = ENOSYS;
     return -1;
 #endif
 }
 
-ssize_t SystemCalls::Read(int fd, void* buffer, size_t length) { return ::read(fd, buffer, length); }
+ssize_t SystemCalls::PRead(int fd, void* buffer, size_t length, off_t offset) {
+    return ::pread(fd, buffer, length, offset);
+}
 
-ssize_t SystemCalls::Write(int fd, const void* buffer, size_t length) { return ::write(fd, buffer, length); }
+ssize_t SystemCalls::PWrite(int fd, const void* buffer, size_t length, off_t offset) {
+    return ::pwrite(fd, buffer, length, offset);
+}
+
+off_t SystemCalls::LSeek(int fd, off_t offset, int whence) { return ::lseek(fd, offset, whence); }
+
+int SystemCalls::FTruncate(int fd, off_t length) { return ::ftruncate(fd, length); }
 
 int SystemCalls::FChmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 
 int SystemCalls::FUtimens(int fd, const struct timespec times[2]) { return ::futimens(fd, times); }
 
+ssize_t SystemCalls::FListXattr(int fd, char* names, size_t size) { return ::flistxattr(fd, names, size); }
+
+ssize_t SystemCalls::FGetXattr(int fd, const char* name, void* value, size_t size) {
+    return ::fgetxattr(fd, name, value, size);
+}
+
+int SystemCalls::FSetXattr(int fd, const char* name, const void* value, size_t size) {
+    return ::fsetxattr(fd, name, value, size, 0);
+}
+
 int SystemCalls::LinkAt(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath, int flags) {
     return ::linkat(oldDirFd, oldPath, newDirFd, newPath, flags);
+}
+
+int SystemCalls::RenameNoReplace(int dirFd, const char* oldName, const char* newName) {
+#ifdef RENAME_NOREPLACE
+    return ::renameat2(dirFd, oldName, dirFd, newName, RENAME_NOREPLACE);
+#else
+    (void)dirFd, (void)oldName, (void)newName;
+    errno = ENOSYS;
+    return -1;
+#endif
 }
 
 int SystemCalls::UnlinkAt(int dirFd, const char* path, int flags) { return ::unlinkat(dirFd, path, flags); }
@@ -70,6 +100,8 @@ int SystemCalls::SetBlocking(int fd) {
     if (flags == -1) return -1;
     return ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 }
+
+bool SystemCalls::LocalTime(time_t seconds, struct tm* local) { return ::localtime_r(&seconds, local) != nullptr; }
 
 SystemCalls& SystemCalls::Real() {
     static SystemCalls calls;

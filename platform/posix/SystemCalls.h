@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <ctime>
+
 namespace mirado {
 
 // The thin layer over the POSIX calls that the file services make. Each
@@ -20,14 +22,23 @@ public:
     virtual int FStat(int fd, struct stat* info);
     virtual int MkDir(const char* path, mode_t mode);
     virtual int Clone(int sourceFd, int targetFd);  // FICLONE ioctl
-    virtual ssize_t CopyFileRange(int sourceFd, int targetFd, size_t length);
-    virtual ssize_t Read(int fd, void* buffer, size_t length);
-    virtual ssize_t Write(int fd, const void* buffer, size_t length);
+    // copy_file_range at explicit offsets, which it advances.
+    virtual ssize_t CopyFileRange(int sourceFd, off_t* sourceOffset, int targetFd, off_t* targetOffset, size_t length);
+    virtual ssize_t PRead(int fd, void* buffer, size_t length, off_t offset);
+    virtual ssize_t PWrite(int fd, const void* buffer, size_t length, off_t offset);
+    virtual off_t LSeek(int fd, off_t offset, int whence);
+    virtual int FTruncate(int fd, off_t length);
     virtual int FChmod(int fd, mode_t mode);
     virtual int FUtimens(int fd, const struct timespec times[2]);
+    virtual ssize_t FListXattr(int fd, char* names, size_t size);
+    virtual ssize_t FGetXattr(int fd, const char* name, void* value, size_t size);
+    virtual int FSetXattr(int fd, const char* name, const void* value, size_t size);
     virtual int LinkAt(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath, int flags);
+    // renameat2 with RENAME_NOREPLACE: fails with EEXIST rather than replace.
+    virtual int RenameNoReplace(int dirFd, const char* oldName, const char* newName);
     virtual int UnlinkAt(int dirFd, const char* path, int flags);
     virtual int SetBlocking(int fd);  // clears O_NONBLOCK
+    virtual bool LocalTime(time_t seconds, struct tm* local);  // localtime_r
 
     // The process-wide instance that makes the real calls.
     static SystemCalls& Real();

@@ -1,0 +1,123 @@
+#include "FileAttributes.h"
+
+#include <endian.h>
+#include <linux/posix_acl.h>
+#include <linux/posix_acl_xattr.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "SystemCalls.h"
+
+namespace mirado {
+namespace {
+
+constexpr const char* kAccessAcl = "system.posix_acl_access";
+constexpr std::string_view kUserPrefix = "user.";
+
+// The whole value of an extended attribute, or nothing when it cannot be read.
+std::optional<std::string> ReadAttribute(SystemCalls& calls, int fd, const char* name) {
+    std::string value(256, '\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const ssize_t size = calls.FGetXattr(fd, name, value.data(), value.size());
+        if (size >= 0) {
+            value.resize(static_cast<size_t>(size));
+            return value;
+        }
+        if (errno != ERANGE) return std::nullopt;
+        const ssize_t needed = calls.FGetXattr(fd, name, nullptr, 0);
+        if (needed < 0) return std::nullopt;
+        value.resize(static_cast<size_t>(needed));
+    }
+    return std::nullopt;
+}
+
+// The names of the source's extended attributes (NUL-separated, as listed).
+std::string ListAttributes(SystemCalls& calls, int fd) {
+    std::string names(1024, '\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const ssize_t size = calls.FListXattr(fd, names.data(), names.size());
+        if (size >= 0) {
+            names.resize(static_cast<size_t>(size));
+            return names;
+        }
+        if (errno != ERANGE) return {};
+        const ssize_t needed = calls.FListXattr(fd, nullptr, 0);
+        if (needed < 0) return {};
+        names.resize(static_cast<size_t>(needed));
+    }
+    return {};
+}
+
+// The permissions an access ACL gives, read from its attribute value.
+struct AclRights {
+    bool extended = false;  // entries beyond owner, owning group and others
+    unsigned groupObject = 7;
+    unsigned mask = 7;
+};
+
+AclRights ReadAcl(std::string_view value) {
+    AclRights rights;
+    const size_t header = sizeof(posix_acl_xattr_header);
+    const size_t entrySize = sizeof(posix_acl_xattr_entry);
+    for (size_t at = header; at + entrySize <= value.size(); at += entrySize) {
+        posix_acl_xattr_entry entry;
+        std::memcpy(&entry, value.data() + at, entrySize);
+        const unsigned tag = le16toh(entry.e_tag);
+        const unsigned perm = le16toh(entry.e_perm) & 7u;
+        if (tag == ACL_GROUP_OBJ) rights.groupObject = perm;
+        if (tag == ACL_MASK) rights.mask = perm;
+        if (tag == ACL_USER || tag == ACL_GROUP || tag == ACL_MASK) rights.extended = true;
+    }
+    return rights;
+}
+
+// The source's mode as the copy may have it: the set-id bits stay only
+// where the copy has the same owner (and, for set-group-id, group).
+mode_t CopyMode(SystemCalls& calls, const struct stat& source, int targetFd) {
+    mode_t mode = source.st_mode & 07777;
+    if ((mode & (S_ISUID | S_ISGID)) == 0) return mode;
+    struct stat copy {};
+    if (calls.FStat(targetFd, &copy) != 0 || copy.st_uid != source.st_uid) return mode & ~(S_ISUID | S_ISGID);
+    if (copy.st_gid != source.st_gid) mode &= ~S_ISGID;
+    return mode;
+}
+
+}  // namespace
+
+void CopyAttributes(SystemCalls& calls, int sourceFd, const struct stat& source, int targetFd) {
+    const mode_t mode = CopyMode(calls, source, targetFd);
+    calls.FChmod(targetFd, mode);
+
+    const std::string names = ListAttributes(calls, sourceFd);
+    for (size_t at = 0; at < names.size();) {
+        const std::string name(names.c_str() + at);
+        at += name.size() + 1;
+        const bool acl = name == kAccessAcl;
+        if (!acl && name.compare(0, kUserPrefix.size(), kUserPrefix) != 0) continue;
+        const std::optional<std::string> value = ReadAttribute(calls, sourceFd, name.c_str());
+        if (!value) continue;
+        if (!acl) {
+            calls.FSetXattr(targetFd, name.c_str(), value->data(), value->size());  // best effort
+            continue;
+        }
+        const AclRights rights = ReadAcl(*value);
+        if (!rights.extended) continue;  // the mode says it all
+        if (calls.FSetXattr(targetFd, kAccessAcl, value->data(), value->size()) != 0) {
+            // Without the ACL the group bits would give the owning group the
+            // mask's rights: give it only what the ACL gave it.
+            const mode_t group = static_cast<mode_t>(rights.groupObject & rights.mask) << 3;
+            calls.FChmod(targetFd, (mode & ~static_cast<mode_t>(S_IRWXG)) | group);
+        }
+    }
+
+    const struct timespec times[2] = {source.st_atim, source.st_mtim};
+    calls.FUtimens(targetFd, times);
+}
+
+}  // namespace mirado

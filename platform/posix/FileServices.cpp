@@ -1,0 +1,210 @@
+#include "FileServices.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <ctime>
+#include <string>
+
+#include "ErrorText.h"
+#include "FileAttributes.h"
+#include "FileCopy.h"
+#include "NewFile.h"
+#include "PathText.h"
+#include "SystemCalls.h"
+#include "Utf.h"
+
+namespace mirado {
+namespace {
+
+constexpr std::u16string_view kCannotOpenSource = u"コピー元のファイル「%1」を開けません。";
+constexpr std::u16string_view kCannotCreateTarget = u"コピー先のファイル「%1」を作成できません。";
+
+// Closes a descriptor when it goes out of scope.
+class FdGuard {
+public:
+    FdGuard(SystemCalls& calls, int fd) : calls_(calls), fd_(fd) {}
+    ~FdGuard() {
+        if (fd_ >= 0) calls_.Close(fd_);
+    }
+    FdGuard(const FdGuard&) = delete;
+    FdGuard& operator=(const FdGuard&) = delete;
+    int Get() const { return fd_; }
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    SystemCalls& calls_;
+    int fd_;
+};
+
+bool StatPath(SystemCalls& calls, std::u16string_view path, struct stat& info, bool followLinks) {
+    const std::string native = ToUtf8(path);
+    return (followLinks ? calls.Stat(native.c_str(), &info) : calls.LStat(native.c_str(), &info)) == 0;
+}
+
+// Stats the source, following links, and refuses what is not a regular file.
+void StatSource(SystemCalls& calls, std::u16string_view source, struct stat& info) {
+    if (!StatPath(calls, source, info, true)) throw SystemError(errno, kCannotOpenSource, source);
+    if (!S_ISREG(info.st_mode)) throw NotRegularFileError(source);
+}
+
+// Opens the source for reading after making sure it is a regular file, so a
+// FIFO or a device is never opened (that could block or never end). info
+// is what the open file says of itself.
+int OpenSource(SystemCalls& calls, std::u16string_view source, struct stat& info) {
+    StatSource(calls, source, info);
+    // O_NONBLOCK guards against the file being swapped for a FIFO in between.
+    const int fd = calls.Open(ToUtf8(source).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+    if (fd < 0) throw SystemError(errno, kCannotOpenSource, source);
+    FdGuard guard(calls, fd);
+    if (calls.FStat(fd, &info) != 0) throw SystemError(errno, kCannotOpenSource, source);
+    if (!S_ISREG(info.st_mode)) throw NotRegularFileError(source);
+    if (calls.SetBlocking(fd) != 0) throw SystemError(errno, kCannotOpenSource, source);
+    return guard.Release();
+}
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Throws when the open source is no longer as it was when the copy began.
+void CheckUnchanged(SystemCalls& calls, int fd, const struct stat& before, std::u16string_view source) {
+    struct stat after {};
+    if (calls.FStat(fd, &after) != 0) throw SystemError(errno, kCannotOpenSource, source);
+    if (after.st_size != before.st_size || !SameTime(after.st_mtim, before.st_mtim) ||
+        !SameTime(after.st_ctim, before.st_ctim))
+        throw SourceChangedError(source);
+}
+
+// Opens the folder for the copy. Its last component must be a folder of its
+// own: the copy never goes through a symbolic link, even one put there
+// after the folder was checked.
+int OpenTargetFolder(SystemCalls& calls, std::u16string_view folder) {
+    const std::u16string_view parent = ParentOf(folder);
+    const std::u16string_view name = LastComponent(folder);
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    int fd = -1;
+    if (parent.empty() || name.empty()) {
+        fd = calls.Open(ToUtf8(folder).c_str(), flags, 0);
+    } else {
+        FdGuard parentFd(calls, calls.Open(ToUtf8(parent).c_str(), flags, 0));
+        if (parentFd.Get() < 0) throw SystemError(errno, u"コピー先のフォルダー「%1」を開けません。", folder);
+        fd = calls.OpenAt(parentFd.Get(), ToUtf8(name).c_str(), flags | O_NOFOLLOW, 0);
+    }
+    if (fd < 0 && (errno == ELOOP || errno == ENOTDIR)) throw NotRealFolderError(folder);
+    if (fd < 0) throw SystemError(errno, u"コピー先のフォルダー「%1」を開けません。", folder);
+    return fd;
+}
+
+LocalDateTime ToLocal(SystemCalls& calls, const struct timespec& time, std::u16string_view path) {
+    struct tm local {};
+    if (!calls.LocalTime(time.tv_sec, &local)) throw NoCalendarDateError(path);
+    const long long year = local.tm_year + 1900LL;
+    if (year < 1 || year > 9999) throw NoCalendarDateError(path);
+    return {static_cast<int>(year), local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+}  // namespace
+
+FileServices::FileServices(SystemCalls& calls) : calls_(&calls) {}
+
+FileServices::FileServices() : calls_(&SystemCalls::Real()) {}
+
+std::u16string FileServices::GetBaseName(std::u16string_view path) const {
+    const std::u16string_view name = LastComponent(path);
+    return std::u16string(name.substr(0, name.rfind(u'.')));
+}
+
+std::u16string FileServices::GetExtensionName(std::u16string_view path) const {
+    const std::u16string_view name = LastComponent(path);
+    const size_t dot = name.rfind(u'.');
+    return dot == std::u16string_view::npos ? std::u16string() : std::u16string(name.substr(dot + 1));
+}
+
+std::u16string FileServices::GetParentFolderName(std::u16string_view path) const {
+    return std::u16string(ParentOf(path));
+}
+
+bool FileServices::IsAbsolutePath(std::u16string_view path) const {
+    if (path.find(u'\0') != std::u16string_view::npos) return false;
+    return !path.empty() && IsPathSeparator(path[0]);
+}
+
+bool FileServices::FolderExists(std::u16string_view path) const {
+    struct stat info {};
+    return StatPath(*calls_, path, info, false) && S_ISDIR(info.st_mode);
+}
+
+bool FileServices::FileExists(std::u16string_view path) const {
+    // The test looks at the name as it will be stored.
+    const std::u16string stored = StoredPath(path);
+    struct stat info {};
+    if (StatPath(*calls_, stored, info, false)) return !S_ISDIR(info.st_mode);
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    throw SystemError(errno, u"コピー先のファイル「%1」があるかどうかを確認できません。", stored);
+}
+
+FileInfo FileServices::GetFile(std::u16string_view path) const {
+    struct stat info {};
+    if (!StatPath(*calls_, path, info, true))
+        throw SystemError(errno, u"ファイル「%1」の最終更新日時を取得できません。", path);
+    if (!S_ISREG(info.st_mode)) throw NotRegularFileError(path);
+    return FileInfo{ToLocal(*calls_, info.st_mtim, path)};
+}
+
+void FileServices::CheckSourceFile(std::u16string_view source) const {
+    struct stat info {};
+    StatSource(*calls_, source, info);
+}
+
+void FileServices::CopyFile(std::u16string_view source, std::u16string_view destination) const {
+    if (unnamedFiles_ && CopyOnce(source, destination, true)) return;
+    unnamedFiles_ = false;
+    CopyOnce(source, destination, false);
+}
+
+bool FileServices::CopyOnce(std::u16string_view source, std::u16string_view destination, bool allowUnnamed) const {
+    SystemCalls& calls = *calls_;
+    struct stat info {};
+    FdGuard sourceFd(calls, OpenSource(calls, source, info));
+
+    const std::u16string target = StoredPath(destination);
+    const std::u16string_view folder = ParentOf(target);
+    const std::string name = ToUtf8(LastComponent(target));
+    if (name.size() > NAME_MAX) throw SystemError(ENAMETOOLONG, kCannotCreateTarget, target);
+
+    FdGuard folderFd(calls, OpenTargetFolder(calls, folder.empty() ? u"." : folder));
+    NewFile file(calls, folderFd.Get());
+    if (const int error = file.Create(allowUnnamed)) throw SystemError(error, kCannotCreateTarget, target);
+
+    if (const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info))
+        throw SystemError(error, u"「%1」へのコピー中にエラーが発生しました。", target);
+    CheckUnchanged(calls, sourceFd.Get(), info, source);
+    CopyAttributes(calls, sourceFd.Get(), info, file.Fd());
+
+    const int error = file.Commit(name);
+    if (error == NewFile::kCannotLinkUnnamed) return false;
+    if (error != 0) throw SystemError(error, kCannotCreateTarget, target);
+    return true;
+}
+
+void FileServices::CreateFolder(std::u16string_view path) const {
+    const std::string native = ToUtf8(path);
+    // Create each missing folder from the top down; existing ones are fine.
+    for (size_t at = 1; at <= native.size(); ++at) {
+        if (at != native.size() && native[at] != '/') continue;
+        if (native[at - 1] == '/') continue;
+        const std::string prefix = native.substr(0, at);
+        if (calls_->MkDir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
+            throw SystemError(errno, u"フォルダー「%1」を作成できません。", FromUtf8(prefix));
+    }
+    if (!FolderExists(path)) throw NotRealFolderError(path);
+}
+
+}  // namespace mirado

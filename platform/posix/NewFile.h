@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+
+namespace mirado {
+
+class SystemCalls;
+
+// A file being written in a folder that takes its final name only when it
+// is complete, and never in place of a file that has that name by then.
+// Preferably it is unnamed until then (O_TMPFILE), so that nothing is left
+// even if the program is killed. Where the file system offers no unnamed
+// files, or they cannot be linked in, it is written under a hidden,
+// exclusively created temporary name of its own, which is the only name
+// ever removed after a failure.
+class NewFile {
+public:
+    NewFile(SystemCalls& calls, int folderFd) : calls_(calls), folderFd_(folderFd) {}
+    ~NewFile();  // removes the temporary name when the file was not committed
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    // Creates the file; unnamed only when allowUnnamed. Returns 0 or an errno value.
+    int Create(bool allowUnnamed);
+    int Fd() const { return fd_; }
+
+    // Gives the file the name without replacing anything. Returns 0, an
+    // errno value (EEXIST when the name is taken), or kCannotLinkUnnamed when
+    // an unnamed file cannot be given a name here: create it again with a
+    // temporary name.
+    static constexpr int kCannotLinkUnnamed = -1;
+    int Commit(const std::string& name);
+
+private:
+    int CommitUnnamed(const std::string& name);
+    int CommitTemporary(const std::string& name);
+
+    SystemCalls& calls_;
+    int folderFd_;
+    int fd_ = -1;
+    std::string temporaryName_;  // empty for an unnamed file
+    bool committed_ = false;
+};
+
+}  // namespace mirado
