@@ -3,8 +3,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <sys/xattr.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <optional>
 
 #include "ErrorOf.h"
@@ -47,21 +53,147 @@ TEST(FileCopy, CopiesDataPermissionsAndTimes) {
 }
 
 TEST(FileCopy, EveryWayOfCopyingGivesTheSameFile) {
-    // Each row turns off faster ways, so the slower ones and the
-    // unprivileged link through /proc get exercised too.
+    // Each row turns off faster ways (a call fails that many times), so the
+    // slower ones, the unprivileged link through /proc and the temporary
+    // name of file systems without unnamed files get exercised too.
     struct Row {
-        std::vector<Call> off;
+        const char* label;
+        std::map<Call, std::pair<int, int>> off;  // call -> errno, times
         size_t size;
     };
-    for (const Row& row : {Row{{}, 2 * 1024 * 1024 + 3}, Row{{Call::Clone}, 5}, Row{{Call::Clone}, 0},
-                           Row{{Call::Clone, Call::CopyFileRange}, 2 * 1024 * 1024 + 3}, Row{{Call::LinkAt}, 7}}) {
+    const int big = 2 * 1024 * 1024 + 3;
+    for (const Row& row : {Row{"fastest", {}, big}, Row{"no_clone", {{Call::Clone, {EOPNOTSUPP, 1}}}, 5},
+                           Row{"empty", {{Call::Clone, {EOPNOTSUPP, 1}}}, 0},
+                           Row{"buffer", {{Call::Clone, {EOPNOTSUPP, 1}}, {Call::CopyFileRange, {EXDEV, 1}}}, big},
+                           Row{"link_through_proc", {{Call::LinkAt, {ENOENT, 1}}}, 7},
+                           Row{"unnamed_not_linkable", {{Call::LinkAt, {ENOENT, 2}}}, 7},
+                           Row{"no_unnamed_files", {{Call::OpenUnnamed, {EOPNOTSUPP, 1}}}, big},
+                           Row{"no_rename_noreplace",
+                               {{Call::OpenUnnamed, {EOPNOTSUPP, 1}}, {Call::RenameNoReplace, {EINVAL, 1}}}, 9}}) {
         TempDir dir;
-        const std::string data(row.size, 'q');
+        std::string data(row.size, 'q');
+        if (!data.empty()) data.back() = 'z';
         WriteFile(dir.Path() / "a", data);
         FaultySystemCalls calls;
-        for (const Call call : row.off) calls.Fail(call, call == Call::LinkAt ? ENOENT : EOPNOTSUPP, 0, 1);
+        for (const auto& [call, fault] : row.off) calls.Fail(call, fault.first, 0, fault.second);
         FileServices(calls).CopyFile(dir.U16("a"), dir.U16("b"));
-        EXPECT_EQ(ReadFile(dir.Path() / "b"), data) << row.off.size() << " ways off, " << row.size << " bytes";
+        EXPECT_EQ(ReadFile(dir.Path() / "b"), data) << row.label;
+        EXPECT_EQ(ListFolder(dir.Path()), (Names{"a", "b"})) << row.label << ": no temporary name is left";
+    }
+}
+
+// A 1 GiB disk image holding 8 KiB of data must not become 1 GiB of blocks.
+TEST(FileCopy, HolesStayHoles) {
+    for (const bool buffer : {false, true}) {
+        TempDir dir;
+        const auto source = dir.Path() / "disk.img";
+        const off_t size = off_t{1} << 30;
+        {
+            const int fd = ::open(source.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+            ASSERT_GE(fd, 0);
+            ASSERT_EQ(::pwrite(fd, "head", 4, 0), 4);
+            ASSERT_EQ(::pwrite(fd, std::string(4096, 'm').data(), 4096, size / 2), 4096);
+            ASSERT_EQ(::ftruncate(fd, size), 0);
+            ::close(fd);
+        }
+        FaultySystemCalls calls;
+        calls.Fail(Call::Clone, EOPNOTSUPP);
+        if (buffer) calls.Fail(Call::CopyFileRange, EOPNOTSUPP);
+        FileServices(calls).CopyFile(test::U16(source), dir.U16("copy.img"));
+
+        struct stat original {}, copy {};
+        ASSERT_EQ(::stat(source.c_str(), &original), 0);
+        ASSERT_EQ(::stat((dir.Path() / "copy.img").c_str(), &copy), 0);
+        EXPECT_EQ(copy.st_size, size);
+        EXPECT_LE(copy.st_blocks * 512, original.st_blocks * 512 * 101 / 100 + 64 * 1024) << "buffer=" << buffer;
+        std::ifstream in(dir.Path() / "copy.img", std::ios::binary);
+        std::string head(4, '\0'), middle(4097, '\0');
+        in.read(head.data(), 4);
+        in.seekg(size / 2 - 1).read(middle.data(), 4097);
+        EXPECT_EQ(head, "head");
+        EXPECT_EQ(middle, std::string(1, '\0') + std::string(4096, 'm'));
+    }
+}
+
+// A copy belongs to whoever runs the program: set-id bits stay only while
+// the copy has the source's owner and group.
+TEST(FileCopy, SetIdBitsNeedTheSameOwnerAndGroup) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving the source another owner needs root";
+    struct Row {
+        uid_t owner;
+        gid_t group;
+        mode_t mode, expected;
+    };
+    for (const Row& row : {Row{12345, 0, 06755, 0755}, Row{0, 12345, 02755, 0755}, Row{0, 0, 06755, 06755}}) {
+        TempDir dir;
+        WriteFile(dir.Path() / "tool", "#!/bin/sh\n");
+        ASSERT_EQ(::chown((dir.Path() / "tool").c_str(), row.owner, row.group), 0);
+        ASSERT_EQ(::chmod((dir.Path() / "tool").c_str(), row.mode), 0);
+        FileServices().CopyFile(dir.U16("tool"), dir.U16("copy"));
+        struct stat copy {};
+        ASSERT_EQ(::stat((dir.Path() / "copy").c_str(), &copy), 0);
+        EXPECT_EQ(copy.st_mode & 07777, row.expected) << "owner " << row.owner << ", group " << row.group;
+    }
+}
+
+// The access ACL goes with the data; where the target refuses it, the group
+// gets no more than the ACL gave it. User attributes come along too.
+TEST(FileCopy, AccessAclIsKeptOrNeverWidened) {
+    for (const bool refused : {false, true}) {
+        TempDir dir;
+        const auto source = dir.Path() / "shared.txt";
+        WriteFile(source, "secret");
+        ASSERT_EQ(::chmod(source.c_str(), 0660), 0);
+        // owner rw-, owning group ---, mask rw-, others ---, as setfacl writes it.
+        const uint16_t acl[] = {2, 0, 0x01, 6, 0xFFFF, 0xFFFF, 0x04, 0, 0xFFFF, 0xFFFF,
+                                0x10, 6, 0xFFFF, 0xFFFF, 0x20, 0, 0xFFFF, 0xFFFF};
+        if (::setxattr(source.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) != 0)
+            GTEST_SKIP() << "this file system takes no ACLs";
+        const bool userAttributes = ::setxattr(source.c_str(), "user.origin", "camera", 6, 0) == 0;
+        FaultySystemCalls calls;
+        if (refused) calls.Fail(Call::FSetXattr, EOPNOTSUPP);
+
+        FileServices(calls).CopyFile(test::U16(source), dir.U16("copy.txt"));
+
+        const auto copy = dir.Path() / "copy.txt";
+        struct stat info {};
+        ASSERT_EQ(::stat(copy.c_str(), &info), 0);
+        char value[64] = {};
+        const ssize_t aclSize = ::getxattr(copy.c_str(), "system.posix_acl_access", value, sizeof value);
+        if (refused) {
+            EXPECT_EQ(info.st_mode & 0777, 0600u) << "the group had no rights";
+            EXPECT_LT(aclSize, 0);
+        } else {
+            EXPECT_EQ(info.st_mode & 0777, 0660u);
+            ASSERT_EQ(aclSize, static_cast<ssize_t>(sizeof acl));
+            EXPECT_EQ(std::memcmp(value, acl, sizeof acl), 0);
+            if (userAttributes) { EXPECT_EQ(::getxattr(copy.c_str(), "user.origin", value, sizeof value), 6); }
+        }
+    }
+}
+
+// A source written to while it is copied gives no copy: not one rewritten
+// in place, and not one that keeps growing (which must not keep the copy
+// going either).
+TEST(FileCopy, ASourceThatChangesDuringTheCopyGivesNoCopy) {
+    for (const bool grows : {false, true}) {
+        TempDir dir;
+        const auto source = dir.Path() / "log.txt";
+        WriteFile(source, std::string(3 * 1024 * 1024, 'o'));
+        test::SetModified(source, 2009, 11, 17, 9, 5, 3);
+        FaultySystemCalls calls;
+        calls.before = [&](Call call) {
+            if (call != Call::CopyFileRange) return;
+            if (grows) {
+                std::ofstream(source, std::ios::binary | std::ios::app) << std::string(1024 * 1024, 'g');
+            } else if (calls.Count(Call::CopyFileRange) == 2) {
+                WriteFile(source, std::string(3 * 1024 * 1024, 'n'));
+            }
+        };
+        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyFile(test::U16(source), dir.U16("copy.txt")); }),
+                  u"1006:コピー元のファイル「" + test::U16(source) + u"」がコピー中に変更されたため、コピーを取り消しました。");
+        EXPECT_EQ(ListFolder(dir.Path()), Names{"log.txt"}) << "grows=" << grows;
+        EXPECT_LE(calls.Count(Call::CopyFileRange), 4) << "no more than the size at the start is copied";
     }
 }
 
@@ -95,6 +227,9 @@ TEST(FileCopy, NeverReplacesAFileNotEvenOneThatAppearsMeanwhile) {
     }
 }
 
+// Also where unnamed files are not offered: then only the copy's own
+// temporary name is removed, never a file that another program saved
+// under the final name meanwhile.
 TEST(FileCopy, AFailedWriteLeavesNoPartialFile) {
     for (const bool unnamed : {true, false}) {
         TempDir dir;
@@ -103,9 +238,13 @@ TEST(FileCopy, AFailedWriteLeavesNoPartialFile) {
         if (!unnamed) calls.Fail(Call::OpenUnnamed, EOPNOTSUPP);
         calls.Fail(Call::Clone, EOPNOTSUPP);
         calls.Fail(Call::CopyFileRange, ENOSPC, 2);  // after two chunks went through
+        calls.before = [&](Call call) {
+            if (call == Call::CopyFileRange && calls.Count(call) == 2) WriteFile(dir.Path() / "dst.txt", "theirs");
+        };
         EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyFile(dir.U16("src.txt"), dir.U16("dst.txt")); }),
                   u"28:「" + dir.U16("dst.txt") + u"」へのコピー中にエラーが発生しました。ディスクの空き領域が不足しています。");
-        EXPECT_EQ(ListFolder(dir.Path()), Names{"src.txt"}) << "unnamed=" << unnamed;
+        EXPECT_EQ(ListFolder(dir.Path()), (Names{"dst.txt", "src.txt"})) << "unnamed=" << unnamed;
+        EXPECT_EQ(ReadFile(dir.Path() / "dst.txt"), "theirs");
     }
 }
 
@@ -135,6 +274,10 @@ TEST(FileCopy, FailuresNameThePathInvolved) {
               u"2:コピー元のファイル「" + dir.U16("gone.txt") + u"」を開けません。ファイルまたはフォルダーが見つかりません。");
     EXPECT_EQ(copy("src.txt", dir.U16("_rename/c.txt")),
               u"2:コピー先のフォルダー「" + dir.U16("_rename") + u"」を開けません。ファイルまたはフォルダーが見つかりません。");
+    std::filesystem::create_directory(dir.Path() / "elsewhere");
+    std::filesystem::create_directory_symlink("elsewhere", dir.Path() / "link");
+    EXPECT_EQ(copy("src.txt", dir.U16("link/c.txt")).substr(0, 5), u"1005:") << "never through a link";
+    EXPECT_TRUE(ListFolder(dir.Path() / "elsewhere").empty());
     EXPECT_EQ(copy("src.txt", dir.U16("taken")),
               u"17:コピー先のファイル「" + dir.U16("taken") + u"」を作成できません。同じ名前のファイルまたはフォルダーが既にあります。");
     // 86 full-width letters are 258 bytes in UTF-8, over the 255 a name may have.
