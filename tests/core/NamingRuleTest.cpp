@@ -4,7 +4,11 @@
 #include "ErrorOf.h"
 #include "FakeBatchWindow.h"
 #include "NamingRule.h"
+#include "ScratchMount.h"
 #include "TempDir.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace mirado {
 namespace {
@@ -93,6 +97,23 @@ TEST(NamingRule, LastModifiedNameDropsSlashesAndColons) {
     test::SetModified(file, 2009, 11, 17, 0, 0, 0);
     EXPECT_EQ(GetNewName(window, dir.U16("photo.JPG")), u"20091117.JPG");
     EXPECT_EQ(test::ErrorOf([&] { GetNewName(window, dir.U16("gone.txt")); }).substr(0, 2), u"2:");
+}
+
+// tmpfs keeps times far beyond any calendar: such a time names nothing.
+TEST(NamingRule, LastModifiedNameNeedsACalendarDate) {
+    std::string whyNot;
+    const auto mount = test::ScratchMount::Create(64 * 1024, whyNot);
+    if (!mount) GTEST_SKIP() << whyNot;
+    FakeBatchWindow window(7);
+    for (const time_t seconds : {time_t{1} << 62, time_t{253402300800}}) {  // and 10000-01-01
+        const auto file = mount->Path() / "far.txt";
+        test::WriteFile(file, "x");
+        const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+        EXPECT_EQ(test::ErrorOf([&] { GetNewName(window, test::U16(file)); }),
+                  u"1007:ファイル「" + test::U16(file) +
+                      u"」の最終更新日時は西暦 1 年から 9999 年までの日時ではないため、名前にできません。");
+    }
 }
 
 }  // namespace
