@@ -4,6 +4,8 @@
 #include <QSysInfo>
 #include <QMimeData>
 
+#include "Utf.h"
+
 namespace mirado::ui {
 namespace {
 
@@ -17,6 +19,14 @@ bool IsOnThisComputer(const QUrl& url) {
 }
 
 std::u16string ToU16(const QString& text) { return text.toStdU16String(); }
+
+// The local path with the bytes the address carries: a file name need not
+// be UTF-8 (old disks give Shift_JIS names), and decoding it as text would
+// change it into the name of another file or of none.
+std::u16string LocalPath(const QUrl& url) {
+    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return FromUtf8(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
 
 }  // namespace
 
@@ -51,9 +61,7 @@ std::vector<std::u16string> DroppedPaths(const QList<QUrl>& urls) {
     paths.reserve(static_cast<size_t>(urls.size()));
     for (const QUrl& url : urls) {
         if (IsOnThisComputer(url)) {
-            QUrl local = url;
-            local.setHost(QString());
-            paths.push_back(ToU16(local.toLocalFile()));
+            paths.push_back(LocalPath(url));
         } else {
             paths.push_back(ToU16(url.toString()));
         }

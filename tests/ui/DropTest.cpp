@@ -99,6 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         DropRow{"MoveOnlyIsRefused", 0, {"a.txt"}, {"a.txt"}, Qt::MoveAction, {}, Qt::IgnoreAction, {}, {}},
         DropRow{"LocalhostAddress", 0, {"a.txt"}, {"file://localhost%1/a.txt"}, kAny, {}, Qt::CopyAction,
                 {"A.txt=a.txt"}, {}},
+        DropRow{"NameBytesThatAreNotUtf8", 0, {"\x83\x65.txt"}, {"file://%1/%83e.txt"}, kAny, {}, Qt::CopyAction,
+                {"\x83\x65.txt=\x83\x65.txt"}, {}},
         DropRow{"FolderStopsTheBatch", 0, {"a.txt", "folder/", "z.txt"}, {"a.txt", "folder", "z.txt"}, kAny, {},
                 Qt::CopyAction, {"A.txt=a.txt"}, kFolderRefused},
         DropRow{"OtherComputersFile", 0, {"a.txt"}, {"file://otherhost%1/a.txt"}, kAny, {}, Qt::CopyAction, {},
