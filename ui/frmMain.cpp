@@ -133,6 +133,9 @@ void frmMain::SetProgressMax(int maximum) {
 
 void frmMain::SetProgressValue(int value) {
     if (value < 0 || value > mintProgressMax) RefuseValue();
+    // setValue() is also what reports the value to assistive technology:
+    // however the painting below may be thinned out, every value goes
+    // through it.
     prgBar->setValue(value);
     // The batch runs without returning to the event loop: paint now.
     prgBar->repaint();
