@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -35,6 +36,12 @@ QFont WindowFont() {
 }
 
 QIcon ApplicationIcon() { return QIcon(QStringLiteral(":/mirado.png")); }
+
+void NameAfterLabel(QLabel& label, QWidget& control) {
+    label.setBuddy(&control);
+    const QString text = label.text();
+    control.setAccessibleName(text.endsWith(u':') ? text.chopped(1) : text);
+}
 
 bool InstallQtTranslations(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);

@@ -5,6 +5,8 @@
 
 class QApplication;
 class QCoreApplication;
+class QLabel;
+class QWidget;
 
 namespace mirado::ui {
 
@@ -17,6 +19,12 @@ QFont WindowFont();
 
 // The program's icon, a rolled sheet of ruled paper with a pencil.
 QIcon ApplicationIcon();
+
+// Ties label to control as its buddy and names control after the label's
+// text for screen readers, without a trailing colon, which a screen reader
+// would read out. The buddy alone does not name the control in every Qt
+// version.
+void NameAfterLabel(QLabel& label, QWidget& control);
 
 // Loads Qt's own Japanese texts (context menus, standard dialogs). Returns
 // false when the translation file is not installed.

@@ -1,5 +1,7 @@
 #include "DropFrame.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QDropEvent>
 #include <QSysInfo>
 #include <QMimeData>
@@ -28,9 +30,19 @@ std::u16string LocalPath(const QUrl& url) {
     return FromUtf8(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
+// Qt shows a plain frame to screen readers as a border, which the Linux
+// accessibility bus even reports as a top-level frame; the drop frame is a
+// named group, read with its instruction text and its description.
+QAccessibleInterface* AccessibleDropFrame(const QString& className, QObject* object) {
+    if (className == QLatin1String(DropFrame::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Grouping);
+    return nullptr;
+}
+
 }  // namespace
 
 DropFrame::DropFrame(QWidget* parent) : QFrame(parent) {
+    QAccessible::installFactory(AccessibleDropFrame);  // installing it again changes nothing
     setFrameStyle(QFrame::Box | QFrame::Sunken);
     setLineWidth(1);
     setAcceptDrops(true);

@@ -65,6 +65,7 @@ void frmMain::CreateControls() {
     for (const std::u16string_view text : mirado::kConversionTypeTexts)
         cboType->addItem(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
     cboType->setGeometry(TwipsRect(120, 360, 3495, 315));
+    mirado::ui::NameAfterLabel(*lblType, *cboType);
 
     fraDrag = new mirado::ui::DropFrame(this);
     fraDrag->setObjectName(QStringLiteral("fraDrag"));
@@ -74,6 +75,12 @@ void frmMain::CreateControls() {
     lblDrag->setObjectName(QStringLiteral("lblDrag"));
     lblDrag->setAlignment(Qt::AlignCenter);
     lblDrag->setGeometry(TwipsRect(120, 960, 4215, 255));
+    // A screen reader cannot see where to drop: it reads the frame's text
+    // and what a drop there does.
+    fraDrag->setAccessibleName(lblDrag->text());
+    fraDrag->setAccessibleDescription(
+        QStringLiteral("ここにドロップしたファイルを、選んだ種類の新しい名前で、元のファイルと同じ場所の"
+                       "「_rename」フォルダーにコピーします。元のファイルは変更しません。"));
 
     prgBar = new QProgressBar(this);
     prgBar->setObjectName(QStringLiteral("prgBar"));
@@ -84,11 +91,15 @@ void frmMain::CreateControls() {
     // Along the whole bottom edge; kept inside the client area so that its
     // border shows on every side.
     prgBar->setGeometry(TwipsRect(0, 2760, 4680, 3090 - 2760));
+    prgBar->setAccessibleName(QStringLiteral("コピーの進行状況"));
 
     cmdHelp = new QPushButton(QStringLiteral("?"), this);
     cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
     cmdHelp->setAutoDefault(false);
     cmdHelp->setGeometry(TwipsRect(4320, 120, 255, 255));
+    // Read by its purpose, not as a question mark.
+    cmdHelp->setAccessibleName(QStringLiteral("ヘルプ"));
+    cmdHelp->setAccessibleDescription(QStringLiteral("ヘルプ（Readme.html）を開きます。"));
 
     QWidget::setTabOrder(cboType, cmdHelp);
     cboType->setFocus();
@@ -122,6 +133,9 @@ void frmMain::SetProgressMax(int maximum) {
 
 void frmMain::SetProgressValue(int value) {
     if (value < 0 || value > mintProgressMax) RefuseValue();
+    // setValue() is also what reports the value to assistive technology:
+    // however the painting below may be thinned out, every value goes
+    // through it.
     prgBar->setValue(value);
     // The batch runs without returning to the event loop: paint now.
     prgBar->repaint();

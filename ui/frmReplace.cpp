@@ -30,6 +30,7 @@ void frmReplace::CreateControls() {
     txtFind = new QLineEdit(this);
     txtFind->setObjectName(QStringLiteral("txtFind"));
     txtFind->setGeometry(TwipsRect(2040, 240, 2355, 285));
+    mirado::ui::NameAfterLabel(*lblFind, *txtFind);
 
     lblReplace = new QLabel(QStringLiteral("置換後の文字列:"), this);
     lblReplace->setObjectName(QStringLiteral("lblReplace"));
@@ -38,6 +39,7 @@ void frmReplace::CreateControls() {
     txtReplace = new QLineEdit(this);
     txtReplace->setObjectName(QStringLiteral("txtReplace"));
     txtReplace->setGeometry(TwipsRect(2040, 720, 2355, 285));
+    mirado::ui::NameAfterLabel(*lblReplace, *txtReplace);
 
     fraButton = new QFrame(this);
     fraButton->setObjectName(QStringLiteral("fraButton"));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
@@ -121,8 +122,9 @@ struct PaintRecorder : QObject {
 
 // The batch runs without returning to the event loop; still each value is
 // painted, although with this many files one step moves the bar by less than
-// a chunk.
-TEST(DropProgress, EveryValueIsPaintedWhileTheBatchRuns) {
+// a chunk, and each is reported to assistive technology, which reads it
+// through the bar's value interface when the bar reports a change.
+TEST(DropProgress, EveryValueIsPaintedAndReportedWhileTheBatchRuns) {
     mirado::test::TempDir dir;
     QList<QUrl> urls;
     std::vector<int> expected;
@@ -135,9 +137,14 @@ TEST(DropProgress, EveryValueIsPaintedWhileTheBatchRuns) {
     ShownWindow w(0);
     QCoreApplication::processEvents();
     PaintRecorder recorder(w.prgBar);
+    QAccessibleValueInterface* value = QAccessible::queryAccessibleInterface(w.prgBar)->valueInterface();
+    std::vector<int> reported;
+    QObject::connect(w.prgBar, &QProgressBar::valueChanged,
+                     [&] { reported.push_back(value->currentValue().toInt()); });
     DragAndDrop(w.window, *w.lblDrag, urls);
     recorder.painted.erase(std::unique(recorder.painted.begin(), recorder.painted.end()), recorder.painted.end());
     EXPECT_EQ(recorder.painted, expected);
+    EXPECT_EQ(reported, expected);
 }
 
 TEST(DropFailure, ShowsACriticalBoxWithOneOKButton) {

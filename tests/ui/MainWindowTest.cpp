@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -38,6 +39,73 @@ TEST(MainWindow, StartsOnTheFirstTypeWithAnEmptyBar) {
     EXPECT_EQ(QApplication::focusWidget(), cboType);
     QTest::keyClick(cboType, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), window.findChild<QWidget*>(QStringLiteral("cmdHelp")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // past the frame and the bar
+    EXPECT_EQ(QApplication::focusWidget(), cboType);
+}
+
+// Each control below window in its accessibility tree, also inside frames,
+// as "objectName role name [label] [described]". A frame that only holds
+// controls is passed over, as a screen reader passes over an unnamed one.
+void ReadTree(QAccessibleInterface* window, QStringList& controls) {
+    for (int i = 0; i < window->childCount(); ++i) {
+        QAccessibleInterface* control = window->child(i);
+        const QAccessible::Role role = control->role();
+        if (role != QAccessible::Border) {
+            QStringList row{control->object()->objectName(), QString::number(role, 16),
+                            control->text(QAccessible::Name)};
+            for (const auto& [label, relation] : control->relations(QAccessible::Label))
+                row << QStringLiteral("[%1]").arg(label->object()->objectName());
+            if (!control->text(QAccessible::Description).isEmpty()) row << QStringLiteral("[described]");
+            controls << row.join(u' ');
+        }
+        if (role == QAccessible::Border || role == QAccessible::Grouping) ReadTree(control, controls);
+    }
+}
+
+// What a screen reader finds in both windows: a Japanese name for every
+// control, by its label where it has one, and the bar's value.
+TEST(Accessibility, NamesEveryControlInJapanese) {
+    frmMain window;
+    frmReplace dialog;
+    QStringList controls;
+    ReadTree(QAccessible::queryAccessibleInterface(&window), controls);
+    ReadTree(QAccessible::queryAccessibleInterface(&dialog), controls);
+    for (const QString& control : controls)
+        EXPECT_FALSE(control.section(u' ', 2, 2).isEmpty()) << "no name: " << control.toStdString();
+    const auto row = [](const char* name, QAccessible::Role role, const char* text) {
+        return QStringLiteral("%1 %2 %3").arg(QLatin1String(name), QString::number(role, 16), QString::fromUtf8(text));
+    };
+    const char* const question = "ファイル名をどのように変更しますか";
+    EXPECT_EQ(window.findChild<QComboBox*>()->accessibleName(), QString::fromUtf8(question));
+#ifdef Q_OS_UNIX
+    // On Unix desktops Qt names a combo box by its entry and leaves the label
+    // to the labelled-by relation, which is where Orca looks for it.
+    const char* const typeList = "大文字に変換 [lblType]";
+#else
+    const char* const typeList = "ファイル名をどのように変更しますか [lblType]";
+#endif
+    EXPECT_EQ(controls, (QStringList{
+                            row("lblType", QAccessible::StaticText, question),
+                            row("cboType", QAccessible::ComboBox, typeList),
+                            row("fraDrag", QAccessible::Grouping, "ここにファイルをドラッグします [described]"),
+                            row("lblDrag", QAccessible::StaticText, "ここにファイルをドラッグします"),
+                            row("prgBar", QAccessible::ProgressBar, "コピーの進行状況"),
+                            row("cmdHelp", QAccessible::Button, "ヘルプ [described]"),
+                            row("lblFind", QAccessible::StaticText, "検索する文字列:"),
+                            row("txtFind", QAccessible::EditableText, "検索する文字列 [lblFind]"),
+                            row("lblReplace", QAccessible::StaticText, "置換後の文字列:"),
+                            row("txtReplace", QAccessible::EditableText, "置換後の文字列 [lblReplace]"),
+                            row("cmdOK", QAccessible::Button, "OK"),
+                            row("cmdCancel", QAccessible::Button, "キャンセル"),
+                        }));
+    EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("cmdHelp"))->text(), QStringLiteral("?"));
+    window.SetProgressMax(3);
+    window.SetProgressValue(2);
+    QAccessibleValueInterface* bar =
+        QAccessible::queryAccessibleInterface(window.findChild<QProgressBar*>())->valueInterface();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->currentValue().toInt(), 2);
+    EXPECT_EQ(bar->maximumValue().toInt(), 3);
 }
 
 // Where the controls of both windows sit inside their containers, in pixels at
