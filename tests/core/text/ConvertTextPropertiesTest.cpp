@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unicode/uloc.h>
 
 #include <clocale>
 #include <iomanip>
@@ -15,19 +14,15 @@ namespace {
 // The case modes must not follow any locale: under Turkish rules "i" would
 // upper-case to "İ" and "I" lower-case to "ı".
 TEST(ConvertTextLocale, TurkishDefaultLocaleChangesNothing) {
-    const std::string previousIcuLocale = uloc_getDefault();
-    const std::string previousCLocale = std::setlocale(LC_ALL, nullptr);
-    UErrorCode status = U_ZERO_ERROR;
-    uloc_setDefault("tr_TR", &status);
-    ASSERT_TRUE(U_SUCCESS(status));
-    std::setlocale(LC_ALL, "tr_TR.UTF-8");  // honoured where the system has it
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    // Honoured where the system has it; the second name is the Windows one.
+    if (std::setlocale(LC_ALL, "tr_TR.UTF-8") == nullptr) std::setlocale(LC_ALL, "Turkish");
 
     EXPECT_EQ(ConvertText(u"file in", kModeUpperCase), u"FILE IN");
     EXPECT_EQ(ConvertText(u"FILE IN", kModeLowerCase), u"file in");
     EXPECT_EQ(ConvertText(u"iI II", kModeCapitalize), u"Ii Ii");
 
-    uloc_setDefault(previousIcuLocale.c_str(), &status);
-    std::setlocale(LC_ALL, previousCLocale.c_str());
+    std::setlocale(LC_ALL, previous.c_str());
 }
 
 TEST(ConvertTextRoundTrip, HalfWidthUndoesFullWidth) {

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Cross-builds for 64-bit Windows what builds there so far, the text
+# conversions and their tests, and runs the tests under Wine. Installs the
+# cross compiler, Wine and the GoogleTest sources when they are missing.
+#   test-windows.sh [build folder]     default: build-windows
+# Needs no display. Wine keeps its prefix in the build folder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+fi
+
+build=$(realpath -m "${1:-build-windows}")
+toolchain=$PWD/cmake/mingw-w64-x86_64.cmake
+jobs=2
+
+# GoogleTest for mingw, from Debian's sources; built once per build folder.
+gtest=$build/googletest
+if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
+    cmake -S /usr/src/googletest -B "$build/googletest-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON -DCMAKE_INSTALL_PREFIX="$gtest"
+    cmake --build "$build/googletest-build" -j"$jobs"
+    cmake --install "$build/googletest-build"
+fi
+
+# Wine sets up its prefix on first use, which takes longer than the test
+# discovery allows; do it beforehand, with the settings of the toolchain's
+# emulator. 64-bit Wine is enough: its note that the 32-bit part (syswow64)
+# is missing does no harm.
+if [ ! -f "$build/wineprefix/system.reg" ]; then
+    env WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=d WINEPREFIX="$build/wineprefix" \
+        wineboot --init
+fi
+
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DMIRADO_TEXT_ONLY=ON -DGTest_DIR="$gtest/lib/cmake/GTest"
+cmake --build "$build" -j"$jobs"
+status=0
+ctest --test-dir "$build" --output-on-failure -j"$jobs" || status=$?
+
+# Wait for the Wine server to go, so nothing keeps running after the tests.
+WINEPREFIX="$build/wineprefix" wineserver --wait
+exit "$status"
