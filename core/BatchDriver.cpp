@@ -78,7 +78,7 @@ bool CopyFileTo(BatchWindow& window, const std::u16string& source, const std::u1
     try {
         FileServices& fso = window.Fso();
         CheckNewName(fso, source, target);
-        fso.CopyFile(source, GetUniquePath(fso, target));
+        fso.CopyNoReplace(source, GetUniquePath(fso, target));
         return true;
     } catch (const Error& error) {
         Report(window, error);

@@ -48,7 +48,7 @@ public:
     // behind. The copy keeps the source's holes, permissions, access ACL,
     // user attributes and times. A source that changes while it is copied
     // gives no copy but an error.
-    void CopyFile(std::u16string_view source, std::u16string_view destination) const;
+    void CopyNoReplace(std::u16string_view source, std::u16string_view destination) const;
 
     // Creates the folder and every missing folder above it. Throws, saying
     // why, when it could not be created or its name is taken by something

@@ -163,7 +163,7 @@ void FileServices::CheckSourceFile(std::u16string_view source) const {
     StatSource(*calls_, source, info);
 }
 
-void FileServices::CopyFile(std::u16string_view source, std::u16string_view destination) const {
+void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view destination) const {
     if (unnamedFiles_ && CopyOnce(source, destination, true)) return;
     unnamedFiles_ = false;
     CopyOnce(source, destination, false);

@@ -41,7 +41,7 @@ TEST(FileCopy, CopiesDataPermissionsAndTimes) {
     const struct timespec times[2] = {{1000000000, 5}, {1258416303, 123456789}};
     ::utimensat(AT_FDCWD, source.c_str(), times, 0);
 
-    FileServices().CopyFile(dir.U16("src.bin"), dir.U16("copy.bin"));
+    FileServices().CopyNoReplace(dir.U16("src.bin"), dir.U16("copy.bin"));
 
     EXPECT_EQ(ReadFile(dir.Path() / "copy.bin"), data);
     struct stat copy {};
@@ -76,7 +76,7 @@ TEST(FileCopy, EveryWayOfCopyingGivesTheSameFile) {
         WriteFile(dir.Path() / "a", data);
         FaultySystemCalls calls;
         for (const auto& [call, fault] : row.off) calls.Fail(call, fault.first, 0, fault.second);
-        FileServices(calls).CopyFile(dir.U16("a"), dir.U16("b"));
+        FileServices(calls).CopyNoReplace(dir.U16("a"), dir.U16("b"));
         EXPECT_EQ(ReadFile(dir.Path() / "b"), data) << row.label;
         EXPECT_EQ(ListFolder(dir.Path()), (Names{"a", "b"})) << row.label << ": no temporary name is left";
     }
@@ -99,7 +99,7 @@ TEST(FileCopy, HolesStayHoles) {
         FaultySystemCalls calls;
         calls.Fail(Call::Clone, EOPNOTSUPP);
         if (buffer) calls.Fail(Call::CopyFileRange, EOPNOTSUPP);
-        FileServices(calls).CopyFile(test::U16(source), dir.U16("copy.img"));
+        FileServices(calls).CopyNoReplace(test::U16(source), dir.U16("copy.img"));
 
         struct stat original {}, copy {};
         ASSERT_EQ(::stat(source.c_str(), &original), 0);
@@ -129,7 +129,7 @@ TEST(FileCopy, SetIdBitsNeedTheSameOwnerAndGroup) {
         WriteFile(dir.Path() / "tool", "#!/bin/sh\n");
         ASSERT_EQ(::chown((dir.Path() / "tool").c_str(), row.owner, row.group), 0);
         ASSERT_EQ(::chmod((dir.Path() / "tool").c_str(), row.mode), 0);
-        FileServices().CopyFile(dir.U16("tool"), dir.U16("copy"));
+        FileServices().CopyNoReplace(dir.U16("tool"), dir.U16("copy"));
         struct stat copy {};
         ASSERT_EQ(::stat((dir.Path() / "copy").c_str(), &copy), 0);
         EXPECT_EQ(copy.st_mode & 07777, row.expected) << "owner " << row.owner << ", group " << row.group;
@@ -153,7 +153,7 @@ TEST(FileCopy, AccessAclIsKeptOrNeverWidened) {
         FaultySystemCalls calls;
         if (refused) calls.Fail(Call::FSetXattr, EOPNOTSUPP);
 
-        FileServices(calls).CopyFile(test::U16(source), dir.U16("copy.txt"));
+        FileServices(calls).CopyNoReplace(test::U16(source), dir.U16("copy.txt"));
 
         const auto copy = dir.Path() / "copy.txt";
         struct stat info {};
@@ -190,7 +190,7 @@ TEST(FileCopy, ASourceThatChangesDuringTheCopyGivesNoCopy) {
                 WriteFile(source, std::string(3 * 1024 * 1024, 'n'));
             }
         };
-        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyFile(test::U16(source), dir.U16("copy.txt")); }),
+        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(test::U16(source), dir.U16("copy.txt")); }),
                   u"1006:コピー元のファイル「" + test::U16(source) + u"」がコピー中に変更されたため、コピーを取り消しました。");
         EXPECT_EQ(ListFolder(dir.Path()), Names{"log.txt"}) << "grows=" << grows;
         EXPECT_LE(calls.Count(Call::CopyFileRange), 4) << "no more than the size at the start is copied";
@@ -201,7 +201,7 @@ TEST(FileCopy, FollowsSymbolicLinksToTheFile) {
     TempDir dir;
     WriteFile(dir.Path() / "real.txt", "contents");
     std::filesystem::create_symlink(dir.Path() / "real.txt", dir.Path() / "link.txt");
-    FileServices().CopyFile(dir.U16("link.txt"), dir.U16("copy.txt"));
+    FileServices().CopyNoReplace(dir.U16("link.txt"), dir.U16("copy.txt"));
     EXPECT_FALSE(std::filesystem::is_symlink(dir.Path() / "copy.txt"));
     EXPECT_EQ(ReadFile(dir.Path() / "copy.txt"), "contents");
 }
@@ -219,7 +219,7 @@ TEST(FileCopy, NeverReplacesAFileNotEvenOneThatAppearsMeanwhile) {
         calls.before = [&](Call call) {
             if (call == raceAt && !std::filesystem::exists(target)) WriteFile(target, "theirs");
         };
-        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyFile(dir.U16("src.txt"), dir.U16("dst.txt")); }),
+        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16("dst.txt")); }),
                   u"17:コピー先のファイル「" + dir.U16("dst.txt") +
                       u"」を作成できません。同じ名前のファイルまたはフォルダーが既にあります。");
         EXPECT_EQ(ReadFile(target), "theirs");
@@ -241,7 +241,7 @@ TEST(FileCopy, AFailedWriteLeavesNoPartialFile) {
         calls.before = [&](Call call) {
             if (call == Call::CopyFileRange && calls.Count(call) == 2) WriteFile(dir.Path() / "dst.txt", "theirs");
         };
-        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyFile(dir.U16("src.txt"), dir.U16("dst.txt")); }),
+        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16("dst.txt")); }),
                   u"28:「" + dir.U16("dst.txt") + u"」へのコピー中にエラーが発生しました。ディスクの空き領域が不足しています。");
         EXPECT_EQ(ListFolder(dir.Path()), (Names{"dst.txt", "src.txt"})) << "unnamed=" << unnamed;
         EXPECT_EQ(ReadFile(dir.Path() / "dst.txt"), "theirs");
@@ -254,7 +254,7 @@ TEST(FileCopy, RefusesWhatIsNotARegularFileBeforeOpeningIt) {
     std::filesystem::create_directory(dir.Path() / "folder");
     FaultySystemCalls calls;
     for (const std::u16string& source : {dir.U16("fifo"), dir.U16("folder"), std::u16string(u"/dev/zero")}) {
-        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyFile(source, dir.U16("copy")); }),
+        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(source, dir.U16("copy")); }),
                   u"1002:「" + source + u"」は通常のファイルではないため、処理できません。");
     }
     EXPECT_EQ(calls.Count(Call::Open), 0) << "nothing was opened";
@@ -268,7 +268,7 @@ TEST(FileCopy, FailuresNameThePathInvolved) {
     FaultySystemCalls calls;
     const FileServices fso(calls);
     const auto copy = [&](const char* from, const std::u16string& to) {
-        return ErrorOf([&] { fso.CopyFile(dir.U16(from), to); });
+        return ErrorOf([&] { fso.CopyNoReplace(dir.U16(from), to); });
     };
     EXPECT_EQ(copy("gone.txt", dir.U16("c.txt")),
               u"2:コピー元のファイル「" + dir.U16("gone.txt") + u"」を開けません。ファイルまたはフォルダーが見つかりません。");
@@ -291,7 +291,7 @@ TEST(FileCopy, ANameEndingInADotIsStoredWithoutIt) {
     TempDir dir;
     WriteFile(dir.Path() / "README", "read me");
     std::filesystem::create_directory(dir.Path() / "out");
-    FileServices().CopyFile(dir.U16("README"), dir.U16("out/README."));
+    FileServices().CopyNoReplace(dir.U16("README"), dir.U16("out/README."));
     EXPECT_EQ(ListFolder(dir.Path() / "out"), Names{"README"});
 }
 
@@ -302,7 +302,7 @@ TEST(FileCopy, DiskFullLeavesNothingBehind) {
     TempDir dir;
     WriteFile(dir.Path() / "big.bin", std::string(1024 * 1024, 'z'));
     const auto target = test::U16(mount->Path() / "big.bin");
-    EXPECT_EQ(ErrorOf([&] { FileServices().CopyFile(dir.U16("big.bin"), target); }),
+    EXPECT_EQ(ErrorOf([&] { FileServices().CopyNoReplace(dir.U16("big.bin"), target); }),
               u"28:「" + target + u"」へのコピー中にエラーが発生しました。ディスクの空き領域が不足しています。");
     EXPECT_TRUE(ListFolder(mount->Path()).empty());
 }
@@ -315,11 +315,11 @@ TEST(FileCopy, ReadOnlyLocationIsReportedAndSourceCanBeReadOnly) {
     if (!mount->MakeReadOnly()) GTEST_SKIP() << "remounting read-only was refused";
     TempDir dir;
 
-    FileServices().CopyFile(test::U16(mount->Path() / "src.txt"), dir.U16("copy.txt"));
+    FileServices().CopyNoReplace(test::U16(mount->Path() / "src.txt"), dir.U16("copy.txt"));
     EXPECT_EQ(ReadFile(dir.Path() / "copy.txt"), "on a read-only disk");
 
     const auto target = test::U16(mount->Path() / "copy.txt");
-    EXPECT_EQ(ErrorOf([&] { FileServices().CopyFile(dir.U16("copy.txt"), target); }),
+    EXPECT_EQ(ErrorOf([&] { FileServices().CopyNoReplace(dir.U16("copy.txt"), target); }),
               u"30:コピー先のファイル「" + target + u"」を作成できません。読み取り専用の場所には書き込めません。");
 }
 
