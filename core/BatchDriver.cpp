@@ -1,6 +1,5 @@
 #include "BatchDriver.h"
 
-#include <cerrno>
 #include <new>
 #include <string>
 
@@ -69,7 +68,7 @@ void ProcessFiles(BatchWindow& window, const std::vector<std::u16string>& files)
         Report(window, error);
         ResetProgress(window);
     } catch (const std::bad_alloc&) {
-        Report(window, Error(ENOMEM, SystemReason(ENOMEM)));
+        Report(window, OutOfMemoryError());
         ResetProgress(window);
     }
 }

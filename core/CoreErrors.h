@@ -3,14 +3,11 @@
 #include <string_view>
 
 #include "Error.h"
+#include "ErrorNumbers.h"
 
 namespace mirado {
 
-// The batch engine's own error numbers (operating-system failures use errno
-// values, which stay well below these).
-inline constexpr int kErrorCounterOverflow = 1001;
-inline constexpr int kErrorInvalidNewName = 1003;
-inline constexpr int kErrorNotLocalPath = 1004;
+// The batch engine's own refusals (their numbers are in ErrorNumbers.h).
 
 // No free numbered name below the counter's limit of 32767.
 Error CounterOverflowError(std::u16string_view target);

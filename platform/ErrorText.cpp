@@ -1,37 +1,36 @@
 #include "ErrorText.h"
 
-#include <cerrno>
 #include <string>
 
+#include "SystemErrorCodes.h"
 #include "Utf.h"
 
 namespace mirado {
 
-std::u16string SystemReason(int errorNumber) {
-    switch (errorNumber) {
-    case ENOENT: return u"ファイルまたはフォルダーが見つかりません。";
-    case EACCES:
-    case EPERM: return u"アクセスが拒否されました。";
-    case ENOSPC: return u"ディスクの空き領域が不足しています。";
-#ifdef EDQUOT
-    case EDQUOT: return u"ディスクの使用量の上限を超えました。";
-#endif
-    case EROFS: return u"読み取り専用の場所には書き込めません。";
-    case EEXIST: return u"同じ名前のファイルまたはフォルダーが既にあります。";
-    case EISDIR: return u"フォルダーです。";
-    case ENOTDIR: return u"パスの途中にフォルダーではないものがあります。";
-    case ENAMETOOLONG: return u"ファイル名またはパスが長すぎます。";
-    case ELOOP: return u"シンボリック リンクが多すぎるか、循環しています。";
-    case EIO: return u"ディスクの読み書き中にエラーが発生しました。";
-    case EFBIG: return u"ファイルが大きすぎます。";
-    case EMFILE:
-    case ENFILE: return u"開いているファイルが多すぎます。";
-    case EBUSY:
-    case ETXTBSY: return u"ファイルが使用中です。";
-    case EINVAL: return u"この場所ではこの操作を行えません。";
-    case ENOMEM: return u"メモリが不足しています。";
-    case EINTR: return u"操作が中断されました。";
-    default: return u"システム エラーが発生しました（エラー番号 " + Decimal(errorNumber) + u"）。";
+std::u16string ReasonText(int number) {
+    switch (number) {
+    case kErrorNotFound: return u"ファイルまたはフォルダーが見つかりません。";
+    case kErrorAccessDenied:
+    case kErrorNotPermitted: return u"アクセスが拒否されました。";
+    case kErrorDiskFull: return u"ディスクの空き領域が不足しています。";
+    case kErrorQuotaExceeded: return u"ディスクの使用量の上限を超えました。";
+    case kErrorReadOnly: return u"読み取り専用の場所には書き込めません。";
+    case kErrorExists: return u"同じ名前のファイルまたはフォルダーが既にあります。";
+    case kErrorIsAFolder: return u"フォルダーです。";
+    case kErrorNotAFolder: return u"パスの途中にフォルダーではないものがあります。";
+    case kErrorNameTooLong: return u"ファイル名またはパスが長すぎます。";
+    case kErrorLinkLoop: return u"シンボリック リンクが多すぎるか、循環しています。";
+    case kErrorInputOutput: return u"ディスクの読み書き中にエラーが発生しました。";
+    case kErrorFileTooLarge: return u"ファイルが大きすぎます。";
+    case kErrorTooManyOpenFiles:
+    case kErrorTooManyOpenFilesInSystem: return u"開いているファイルが多すぎます。";
+    case kErrorBusy:
+    case kErrorTextBusy: return u"ファイルが使用中です。";
+    case kErrorInvalidArgument: return u"この場所ではこの操作を行えません。";
+    case kErrorNotSupported: return u"この場所ではこの操作に対応していません。";
+    case kErrorOutOfMemory: return u"メモリが不足しています。";
+    case kErrorInterrupted: return u"操作が中断されました。";
+    default: return u"システム エラーが発生しました。";
     }
 }
 
@@ -54,11 +53,18 @@ std::u16string WithPath(std::u16string_view sentence, std::u16string_view path) 
     return WithPaths(sentence, path, {});
 }
 
-Error SystemError(int errorNumber, std::u16string_view action, std::u16string_view path) {
-    std::u16string description = WithPath(action, path);
-    description += SystemReason(errorNumber);
-    return Error(errorNumber, std::move(description));
+Error ReasonError(int number, std::u16string_view action, std::u16string_view path) {
+    return Error(number, WithPath(action, path) + ReasonText(number));
 }
+
+Error SystemError(long systemCode, std::u16string_view action, std::u16string_view path) {
+    const int number = ErrorNumberOfSystemCode(systemCode);
+    if (number != kErrorOtherSystemFailure) return ReasonError(number, action, path);
+    return Error(number, WithPath(action, path) + u"システム エラーが発生しました（システムのエラー コード " +
+                             Decimal(systemCode) + u"）。");
+}
+
+Error OutOfMemoryError() { return Error(kErrorOutOfMemory, ReasonText(kErrorOutOfMemory)); }
 
 Error NotRegularFileError(std::u16string_view path) {
     return Error(kErrorNotRegularFile, WithPath(u"「%1」は通常のファイルではないため、処理できません。", path));
