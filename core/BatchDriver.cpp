@@ -25,17 +25,15 @@ void ResetProgress(BatchWindow& window) noexcept {
     }
 }
 
-// The new name must be one usable file name inside the output folder: a
-// find-and-replace that inserts a separator must not write anywhere else.
+// The new name must be one name that a file can have here, inside the
+// output folder: a find-and-replace that inserts a separator must not write
+// anywhere else, and names the system cannot store are never made.
 void CheckNewName(FileServices& fso, const std::u16string& source, const std::u16string& target) {
     const std::u16string prefix = GetOutputFolder(fso, source) + kPathSeparator;
     const std::u16string_view name = target.compare(0, prefix.size(), prefix) == 0
                                          ? std::u16string_view(target).substr(prefix.size())
                                          : std::u16string_view(target);
-    const std::u16string_view stored = StoredName(name);
-    bool usable = !stored.empty() && stored != u"." && stored != u".." && name.find(u'\0') == name.npos;
-    for (const char16_t c : name) usable = usable && !IsPathSeparator(c);
-    if (!usable) throw InvalidNewNameError(source, name);
+    if (!IsStorableName(name)) throw InvalidNewNameError(source, name);
 }
 
 }  // namespace

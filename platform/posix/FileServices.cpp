@@ -116,26 +116,6 @@ FileServices::FileServices(SystemCalls& calls) : calls_(&calls) {}
 
 FileServices::FileServices() : calls_(&SystemCalls::Real()) {}
 
-std::u16string FileServices::GetBaseName(std::u16string_view path) const {
-    const std::u16string_view name = LastComponent(path);
-    return std::u16string(name.substr(0, name.rfind(u'.')));
-}
-
-std::u16string FileServices::GetExtensionName(std::u16string_view path) const {
-    const std::u16string_view name = LastComponent(path);
-    const size_t dot = name.rfind(u'.');
-    return dot == std::u16string_view::npos ? std::u16string() : std::u16string(name.substr(dot + 1));
-}
-
-std::u16string FileServices::GetParentFolderName(std::u16string_view path) const {
-    return std::u16string(ParentOf(path));
-}
-
-bool FileServices::IsAbsolutePath(std::u16string_view path) const {
-    if (path.find(u'\0') != std::u16string_view::npos) return false;
-    return !path.empty() && IsPathSeparator(path[0]);
-}
-
 bool FileServices::FolderExists(std::u16string_view path) const {
     struct stat info {};
     return StatPath(*calls_, path, info, false) && S_ISDIR(info.st_mode);
