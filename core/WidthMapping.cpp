@@ -130,8 +130,16 @@ char16_t FullWidthSymbol(char16_t c) {
     return c;
 }
 
-// The reverse of FullWidthSymbol.
+// Full-width forms whose ASCII counterparts file systems forbid in names
+// (Windows all of them, every system "/"): they stay full-width, so that a
+// name such as 質問？ can still be stored.
+constexpr std::u16string_view kKeptFullWidth = u"＜＞：＂／＼｜？＊";
+
+// The reverse of FullWidthSymbol, but for kKeptFullWidth.
 char16_t HalfWidthSymbol(char16_t c) {
+    if (kKeptFullWidth.find(c) != std::u16string_view::npos) {
+        return c;
+    }
     if (c >= kFullAsciiFirst && c <= kFullAsciiLast) {
         return static_cast<char16_t>(c - kFullAsciiFirst + kAsciiFirst);
     }

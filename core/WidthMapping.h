@@ -16,7 +16,8 @@ namespace mirado {
 // that composes with nothing becomes the full-width mark ゛ or ゜.
 std::u16string ToFullWidth(std::u16string_view text);
 
-// Full-width forms made half-width, undoing ToFullWidth. A voiced or
+// Full-width forms made half-width, undoing ToFullWidth, except ＜＞：＂／＼｜？＊,
+// whose half-width forms no file name may hold everywhere. A voiced or
 // semi-voiced katakana splits into its base and ﾞ or ﾟ (ガ gives ｶﾞ); the
 // combining marks U+3099 and U+309A, as left by names decomposed on other
 // systems, become ﾞ and ﾟ where the letter before them was narrowed, and

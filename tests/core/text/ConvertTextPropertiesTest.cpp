@@ -26,10 +26,13 @@ TEST(ConvertTextLocale, TurkishDefaultLocaleChangesNothing) {
 }
 
 TEST(ConvertTextRoundTrip, HalfWidthUndoesFullWidth) {
-    // Printable ASCII with the space, and the half-width katakana with their
-    // punctuation and marks.
+    // Printable ASCII with the space (but for what names may not hold, which
+    // stays full-width), and the half-width katakana with their punctuation
+    // and marks.
     std::u16string alphabet;
-    for (char16_t c = 0x20; c <= 0x7E; ++c) alphabet.push_back(c);
+    for (char16_t c = 0x20; c <= 0x7E; ++c) {
+        if (std::u16string_view(u"<>:\"/\\|?*").find(c) == std::u16string_view::npos) alphabet.push_back(c);
+    }
     for (char16_t c = 0xFF61; c <= 0xFF9F; ++c) alphabet.push_back(c);
 
     std::vector<std::u16string> samples = {alphabet, u"ﾞﾟｶﾞﾞｷﾟﾟﾊﾟﾊﾞ ｳﾞｦﾞﾜﾞ~", u"ｶﾞｲﾄﾞ_Ver.2 (ﾍﾟｰｼﾞ)"};
@@ -61,7 +64,9 @@ bool FullWidthConverts(char16_t c) {
 bool HalfWidthConverts(char16_t c) {
     const bool katakanaWithoutHalfWidth =
         c == 0x30EE || c == 0x30F0 || c == 0x30F1 || c == 0x30F5 || c == 0x30F6 || c == 0x30F8 || c == 0x30F9;
-    return In(c, 0xFF01, 0xFF5E) || c == 0x3000 || In(c, 0xFFE0, 0xFFE6) || In(c, 0x3001, 0x3002) ||
+    const bool forbiddenInNames = c == u'＜' || c == u'＞' || c == u'：' || c == u'＂' || c == u'／' || c == u'＼' ||
+                                  c == u'｜' || c == u'？' || c == u'＊';
+    return (In(c, 0xFF01, 0xFF5E) && !forbiddenInNames) || c == 0x3000 || In(c, 0xFFE0, 0xFFE6) || In(c, 0x3001, 0x3002) ||
            In(c, 0x300C, 0x300D) || In(c, 0x309B, 0x309C) || (In(c, 0x30A1, 0x30FC) && !katakanaWithoutHalfWidth);
 }
 
