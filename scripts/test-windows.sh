@@ -44,7 +44,7 @@ if [ ! -f "$build/wineprefix/system.reg" ]; then
 fi
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DMIRADO_TEXT_ONLY=ON -DGTest_DIR="$gtest/lib/cmake/GTest"
+    -DMIRADO_BUILD_UI=OFF -DMIRADO_BUILD_BENCH=OFF -DGTest_DIR="$gtest/lib/cmake/GTest"
 cmake --build "$build" -j"$jobs"
 status=0
 ctest --test-dir "$build" --output-on-failure -j"$jobs" || status=$?

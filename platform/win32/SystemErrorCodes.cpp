@@ -35,7 +35,8 @@ int ErrorNumberOfSystemCode(long systemCode) {
     case ERROR_CANT_RESOLVE_FILENAME: return kErrorLinkLoop;
     case ERROR_NOT_SUPPORTED:
     case ERROR_INVALID_FUNCTION: return kErrorNotSupported;
-    case ERROR_DISK_QUOTA_EXCEEDED: return kErrorQuotaExceeded;
+    case 1295:  // ERROR_DISK_QUOTA_EXCEEDED, missing from some headers
+        return kErrorQuotaExceeded;
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY: return kErrorOutOfMemory;
     case ERROR_CRC:
