@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds the program in Release and makes the Debian package
+# dist/mirado_<version>_amd64.deb, which `apt install ./dist/mirado_…deb`
+# installs with the libraries it needs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh run
+if ! dpkg-query -W -f='${Status}' dpkg-dev 2>/dev/null | grep -q 'install ok installed'; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends dpkg-dev </dev/null
+fi
+
+build=build-deb
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DMIRADO_BUILD_TESTS=OFF -DMIRADO_BUILD_BENCH=OFF
+cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)"
+(cd "$build" && cpack -G DEB)
+mkdir -p dist
+cp "$build"/mirado_*.deb dist/
+ls -l dist/mirado_*.deb
