@@ -15,8 +15,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Programs link libgcc, libstdc++ and winpthread statically, so they run
-# without the compiler's DLLs beside them.
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+# without the compiler's DLLs beside them; MIRADO_SHARED_RUNTIME links them
+# as DLLs, for Qt and the program that uses it, which then share one.
+if(NOT MIRADO_SHARED_RUNTIME)
+    set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+endif()
 
 # Wine runs the test programs headless and quiet, in a prefix of the build
 # folder's own. It installs no Mono, no Gecko and no desktop menu entries,

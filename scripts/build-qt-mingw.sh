@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds Qt (qtbase: Core, Gui, Widgets and the Windows platform plugin) for
+# 64-bit Windows with Debian's mingw-w64, from Debian's own qt6-base source
+# package, and installs it into a cache folder outside the repository:
+#   build-qt-mingw.sh [PREFIX]   default: $MIRADO_QT_CACHE or ~/.cache/mirado/qt6-mingw64
+# Does nothing when that folder already holds a build. Takes about half an
+# hour on two cores the first time. Uses Debian's host Qt for its tools.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+prefix=$(realpath -m "${1:-${MIRADO_QT_CACHE:-$HOME/.cache/mirado/qt6-mingw64}}")
+if [ -f "$prefix/lib/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake" ]; then
+    echo "Qt for Windows is ready in $prefix"
+    exit 0
+fi
+
+PACKAGES=(cmake ninja-build dpkg-dev g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools perl python3)
+missing=()
+for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/mirado-qt.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# The source package through a source list of our own: nothing under /etc changes.
+mkdir -p "$work/apt/lists/partial"
+echo "deb-src http://deb.debian.org/debian bookworm main" >"$work/apt/sources.list"
+apt_options=(-o "Dir::Etc::SourceList=$work/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent
+    -o "Dir::State::Lists=$work/apt/lists" -o Debug::NoLocking=1)
+apt-get "${apt_options[@]}" update -qq
+(cd "$work" && apt-get "${apt_options[@]}" source --download-only qt6-base >/dev/null &&
+    dpkg-source -x --skip-patches qt6-base_*.dsc qtbase >/dev/null)
+
+cmake -S "$work/qtbase" -B "$work/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DMIRADO_SHARED_RUNTIME=ON \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+    -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_testlib=OFF -DFEATURE_printsupport=OFF \
+    -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_tabletevent=OFF -DFEATURE_concurrent=OFF \
+    -DFEATURE_xml=OFF -DFEATURE_sql_sqlite=OFF -DFEATURE_system_zlib=OFF -DFEATURE_zstd=OFF \
+    -DFEATURE_icu=OFF -DFEATURE_openssl=OFF -DFEATURE_vulkan=OFF
+cmake --build "$work/build" -j"$(nproc 2>/dev/null || echo 2)"
+cmake --install "$work/build"
+echo "Qt for Windows is ready in $prefix"

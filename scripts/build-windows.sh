@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Builds the Windows program and packs it as dist/Mirado-<version>-win64.zip:
+# mirado.exe (with its icon and version record), the Qt libraries and the
+# Windows platform plugin it needs, Qt's Japanese translations, the
+# compiler's run-time libraries, Readme.html and the licences. Unzipped
+# anywhere, mirado.exe starts from that folder.
+# Qt for Windows is built on first use into a cache outside the repository
+# (scripts/build-qt-mingw.sh; about half an hour) and reused afterwards.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+qt=$(realpath -m "${MIRADO_QT_CACHE:-$HOME/.cache/mirado/qt6-mingw64}")
+scripts/build-qt-mingw.sh "$qt"
+
+PACKAGES=(zip qt6-translations-l10n)
+missing=()
+for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+fi
+
+build=build-windows-app
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DMIRADO_SHARED_RUNTIME=ON \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DMIRADO_BUILD_TESTS=OFF -DMIRADO_BUILD_BENCH=OFF
+cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)"
+
+version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt | head -1)
+name=Mirado-$version-win64
+stage=$build/$name
+rm -rf "$stage"
+mkdir -p "$stage/plugins/platforms" "$stage/plugins/styles" "$stage/translations" "$stage/licenses"
+
+cp "$build/ui/mirado.exe" ui/Readme.html "$stage/"
+x86_64-w64-mingw32-strip "$stage/mirado.exe"
+for lib in Qt6Core Qt6Gui Qt6Widgets; do cp "$qt/bin/$lib.dll" "$stage/"; done
+cp "$qt/plugins/platforms/qwindows.dll" "$stage/plugins/platforms/"
+if [ -f "$qt/plugins/styles/qwindowsvistastyle.dll" ]; then cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/plugins/styles/"; fi
+# The compiler's run-time libraries, shared by Qt and the program.
+gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
+for dll in libstdc++-6.dll libgcc_s_seh-1.dll; do cp "$gcc_dir/$dll" "$stage/"; done
+cp /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$stage/"
+for qm in qtbase_ja.qm qt_ja.qm; do
+    if [ -f "/usr/share/qt6/translations/$qm" ]; then cp "/usr/share/qt6/translations/$qm" "$stage/translations/"; fi
+done
+# Qt finds its plugins and translations beside the program.
+printf '[Paths]\nPrefix = .\nPlugins = plugins\nTranslations = translations\n' >"$stage/qt.conf"
+
+cp LICENSE "$stage/licenses/Mirado-MIT.txt"
+cp /usr/share/common-licenses/LGPL-3 "$stage/licenses/Qt-LGPL-3.0.txt"
+cp /usr/share/common-licenses/GPL-3 "$stage/licenses/GPL-3.0.txt"
+cat >"$stage/licenses/README.txt" <<'TEXT'
+Mirado is under the MIT licence (Mirado-MIT.txt).
+
+Qt 6 (Qt6Core.dll, Qt6Gui.dll, Qt6Widgets.dll, the plugins and the
+translations) is used under the GNU Lesser General Public License v3.0
+(Qt-LGPL-3.0.txt, which builds on GPL-3.0.txt). It ships as separate
+libraries, built unchanged from Debian's qt6-base 6.4.2 source package but
+for one fix for building without OpenGL; you may replace them with your own
+build of the same Qt version.
+
+The compiler's run-time libraries (libstdc++-6.dll, libgcc_s_seh-1.dll:
+GPL-3.0 with the GCC Runtime Library Exception; libwinpthread-1.dll: MIT
+and BSD licences of the mingw-w64 project) come from Debian's mingw-w64
+packages.
+TEXT
+
+mkdir -p dist
+rm -f "dist/$name.zip"
+(cd "$build" && zip -qr "$root/dist/$name.zip" "$name")
+ls -l "dist/$name.zip"
