@@ -34,4 +34,10 @@ std::u16string_view StoredName(std::u16string_view name) noexcept;
 // The path with StoredName applied to its last component.
 std::u16string StoredPath(std::u16string_view path);
 
+// The path that a file address ("file://host/path") names here, from its
+// host (empty for this computer) and the bytes of its path with the
+// percent-encoding undone; empty when it names no file this program can
+// reach by path (another computer's file, where the system has no shares).
+std::u16string PathOfFileAddress(std::u16string_view host, std::string_view pathBytes);
+
 }  // namespace mirado

@@ -1,4 +1,5 @@
 #include "PathText.h"
+#include "Utf.h"
 
 #include <array>
 
@@ -64,6 +65,19 @@ bool IsFullPath(std::u16string_view path) noexcept {
     const std::size_t root = RootLength(path);
     if (root == 0 || (root <= 3 && !IsPathSeparator(path[root - 1]))) return false;  // "C:foo", or nothing
     return root > 1;                                                                     // not "\foo"
+}
+
+std::u16string PathOfFileAddress(std::u16string_view host, std::string_view pathBytes) {
+    // "/C:/dir/x.txt" is C:\dir\x.txt; another computer's file is on its share.
+    std::u16string path = FromUtf8(pathBytes);
+    if (host.empty() && path.size() >= 3 && path[0] == u'/' && HasDrive(std::u16string_view(path).substr(1)))
+        path.erase(0, 1);
+    else if (!host.empty())
+        path = u"\\" + std::u16string(host) + path;
+    for (char16_t& c : path) {
+        if (c == u'/') c = kPathSeparator;
+    }
+    return path;
 }
 
 bool IsStorableName(std::u16string_view name) noexcept {

@@ -83,6 +83,11 @@ INSTANTIATE_TEST_SUITE_P(
                     PathRow{"server_only", u"\\\\server\\", u"server", u"", u"\\", false}),
     [](const testing::TestParamInfo<PathRow>& info) { return std::string(info.param.label); });
 
+TEST(Win32PathText, FileAddressesNameDrivesAndShares) {
+    EXPECT_EQ(PathOfFileAddress(u"", "/C:/写真/a b.txt"), u"C:\\写真\\a b.txt");
+    EXPECT_EQ(PathOfFileAddress(u"server", "/share/a.txt"), u"\\\\server\\share\\a.txt");
+}
+
 TEST(Win32PathText, NamesWindowsCannotStoreAreRefused) {
     for (const std::u16string name :
          {u"CON.", u"con.txt", u"Aux.tar.gz", u"nul .txt", u"COM1.log", u"lpt9.", u"COM¹.txt", u"LPT³.", u"CONIN$.",
