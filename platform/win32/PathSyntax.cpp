@@ -73,7 +73,7 @@ std::u16string PathOfFileAddress(std::u16string_view host, std::string_view path
     if (host.empty() && path.size() >= 3 && path[0] == u'/' && HasDrive(std::u16string_view(path).substr(1)))
         path.erase(0, 1);
     else if (!host.empty())
-        path = u"\\" + std::u16string(host) + path;
+        path = u"\\\\" + std::u16string(host) + path;
     for (char16_t& c : path) {
         if (c == u'/') c = kPathSeparator;
     }
