@@ -6,28 +6,28 @@
 #include <QSysInfo>
 #include <QMimeData>
 
-#include "Utf.h"
+#include "PathText.h"
 
 namespace mirado::ui {
 namespace {
 
-// A file address names a file on this computer when it has no host, or the
-// host is this computer by name.
-bool IsOnThisComputer(const QUrl& url) {
-    if (!url.isLocalFile()) return false;
-    const QString host = url.host();
+// A file address's host is this computer when it is empty or names it.
+bool IsThisComputer(const QString& host) {
     return host.isEmpty() || host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0 ||
            host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
 }
 
 std::u16string ToU16(const QString& text) { return text.toStdU16String(); }
 
-// The local path with the bytes the address carries: a file name need not
-// be UTF-8 (old disks give Shift_JIS names), and decoding it as text would
-// change it into the name of another file or of none.
+// The path a file address names, with the bytes the address carries: a
+// file name need not be UTF-8 (old disks give Shift_JIS names), and decoding
+// it as text would change it into the name of another file or of none.
+// Empty when the system cannot reach the file by a path.
 std::u16string LocalPath(const QUrl& url) {
+    if (!url.isLocalFile()) return {};
     const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    return FromUtf8(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    const QString host = IsThisComputer(url.host()) ? QString() : url.host();
+    return PathOfFileAddress(ToU16(host), std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 // Qt shows a plain frame to screen readers as a border, which the Linux
@@ -72,11 +72,8 @@ std::vector<std::u16string> DroppedPaths(const QList<QUrl>& urls) {
     std::vector<std::u16string> paths;
     paths.reserve(static_cast<size_t>(urls.size()));
     for (const QUrl& url : urls) {
-        if (IsOnThisComputer(url)) {
-            paths.push_back(LocalPath(url));
-        } else {
-            paths.push_back(ToU16(url.toString()));
-        }
+        std::u16string path = LocalPath(url);
+        paths.push_back(path.empty() ? ToU16(url.toString()) : std::move(path));
     }
     return paths;
 }
