@@ -25,17 +25,25 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/mirado-qt.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+# The work folder stays until Qt is installed, so that a build that was
+# cut short goes on where it stopped.
+work=$prefix.work
+mkdir -p "$work"
 
 # The source package through a source list of our own: nothing under /etc changes.
-mkdir -p "$work/apt/lists/partial"
-echo "deb-src http://deb.debian.org/debian bookworm main" >"$work/apt/sources.list"
-apt_options=(-o "Dir::Etc::SourceList=$work/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent
-    -o "Dir::State::Lists=$work/apt/lists" -o Debug::NoLocking=1)
-apt-get "${apt_options[@]}" update -qq
-(cd "$work" && apt-get "${apt_options[@]}" source --download-only qt6-base >/dev/null &&
-    dpkg-source -x --skip-patches qt6-base_*.dsc qtbase >/dev/null)
+if [ ! -d "$work/qtbase" ]; then
+    mkdir -p "$work/apt/lists/partial"
+    echo "deb-src http://deb.debian.org/debian bookworm main" >"$work/apt/sources.list"
+    apt_options=(-o "Dir::Etc::SourceList=$work/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent
+        -o "Dir::State::Lists=$work/apt/lists" -o Debug::NoLocking=1)
+    apt-get "${apt_options[@]}" update -qq
+    (cd "$work" && apt-get "${apt_options[@]}" source --download-only qt6-base >/dev/null &&
+        dpkg-source -x --skip-patches qt6-base_*.dsc qtbase.tmp >/dev/null && mv qtbase.tmp qtbase)
+fi
+
+# Without OpenGL the Windows plugin must not ask which OpenGL it loaded.
+perl -0pi -e 's/#if QT_CONFIG\(dynamicgl\)\n(    return QOpenGLStaticContext)/#if QT_CONFIG(dynamicgl) && QT_CONFIG(opengl)\n$1/' \
+    "$work/qtbase/src/plugins/platforms/windows/qwindowswindow.cpp"
 
 cmake -S "$work/qtbase" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DMIRADO_SHARED_RUNTIME=ON \
@@ -47,4 +55,5 @@ cmake -S "$work/qtbase" -B "$work/build" -G Ninja \
     -DFEATURE_icu=OFF -DFEATURE_openssl=OFF -DFEATURE_vulkan=OFF
 cmake --build "$work/build" -j"$(nproc 2>/dev/null || echo 2)"
 cmake --install "$work/build"
+rm -rf "$work"
 echo "Qt for Windows is ready in $prefix"
