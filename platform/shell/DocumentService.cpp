@@ -1,5 +1,6 @@
 #include "DocumentService.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -7,12 +8,21 @@
 
 namespace mirado {
 
-bool DocumentService::Open(QWidget* /*owner*/, const QString& path) {
-    const QFileInfo document(QDir::current(), path);
-    // A missing document is not handed on: the desktop's handler would show
-    // a message of its own about it.
-    if (!document.isFile()) return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(document.absoluteFilePath()));
+QStringList DocumentService::DocumentFolders() {
+    const QString program = QCoreApplication::applicationDirPath();
+    return {QDir::currentPath(), program, QDir::cleanPath(program + QStringLiteral("/../share/mirado"))};
+}
+
+DocumentService::Result DocumentService::Open(QWidget* /*owner*/, const QString& name) {
+    for (const QString& folder : DocumentFolders()) {
+        const QFileInfo document(QDir(folder), name);
+        // Only a file is handed on: for anything else the desktop's handler
+        // would show a message of its own.
+        if (!document.isFile()) continue;
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(document.absoluteFilePath())) ? Result::Opened
+                                                                                          : Result::NotOpened;
+    }
+    return Result::Missing;
 }
 
 DocumentService& DocumentService::Real() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -11,12 +12,19 @@ namespace mirado {
 // "file" scheme with QDesktopServices::setUrlHandler, to observe it.
 class DocumentService {
 public:
+    enum class Result { Opened, Missing, NotOpened };
+
     virtual ~DocumentService() = default;
 
-    // Opens the document at path (a relative path is looked up in the
-    // process's current working folder). Returns false, and shows nothing,
-    // when there is no such file or no handler took it.
-    virtual bool Open(QWidget* owner, const QString& path);
+    // Opens the document name, looked up in DocumentFolders() in order.
+    // Missing when no folder holds such a file; NotOpened when no handler
+    // took it. Shows nothing itself.
+    virtual Result Open(QWidget* owner, const QString& name);
+
+    // Where documents are looked for: the working folder, then the
+    // program's own folder (a program unzipped anywhere), then the data
+    // folder of an installation (<prefix>/share/mirado for <prefix>/bin).
+    static QStringList DocumentFolders();
 
     // The process-wide instance that asks the desktop.
     static DocumentService& Real();
