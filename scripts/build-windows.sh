@@ -26,8 +26,9 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 build=build-windows-app
+export MIRADO_QT_PREFIX=$qt
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DMIRADO_SHARED_RUNTIME=ON \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH=/ -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DMIRADO_BUILD_TESTS=OFF -DMIRADO_BUILD_BENCH=OFF
 cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)"
 
@@ -37,7 +38,8 @@ stage=$build/$name
 rm -rf "$stage"
 mkdir -p "$stage/plugins/platforms" "$stage/plugins/styles" "$stage/translations" "$stage/licenses"
 
-cp "$build/ui/mirado.exe" ui/Readme.html "$stage/"
+# (Qt puts programs for Windows at the top of the build folder, beside their DLLs.)
+cp "$(find "$build" -maxdepth 2 -name mirado.exe | head -n 1)" ui/Readme.html "$stage/"
 x86_64-w64-mingw32-strip "$stage/mirado.exe"
 for lib in Qt6Core Qt6Gui Qt6Widgets; do cp "$qt/bin/$lib.dll" "$stage/"; done
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/plugins/platforms/"
@@ -70,6 +72,9 @@ GPL-3.0 with the GCC Runtime Library Exception; libwinpthread-1.dll: MIT
 and BSD licences of the mingw-w64 project) come from Debian's mingw-w64
 packages.
 TEXT
+
+# Debug information is not for users: it would triple the download.
+find "$stage" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
 
 mkdir -p dist
 rm -f "dist/$name.zip"
