@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "FileInfo.h"
 
@@ -42,12 +43,22 @@ public:
     // Throws unless source names a regular file that a copy could read.
     void CheckSourceFile(std::u16string_view source) const;
 
+    // The names of everything in the folder that FileExists finds (all but
+    // folders), read at once. A folder that cannot be read gives what could
+    // be read, possibly nothing: a name not listed may still be taken.
+    std::vector<std::u16string> ListFileNames(std::u16string_view folder) const;
+    // A key that is the same for two names exactly when this file system
+    // takes them for the same name: the same bytes here; without regard to
+    // case where the file system ignores it.
+    std::u16string NameKey(std::u16string_view name) const;
+
     // Copies the regular file source to destination, which must not exist,
     // in a folder of its own (never through a symbolic link): an existing
     // file is never replaced, and after a failure no partial file is left
     // behind. The copy keeps the source's holes, permissions, access ACL,
     // user attributes and times. A source that changes while it is copied
-    // gives no copy but an error.
+    // gives no copy but an error. When the name turns out to be taken as the
+    // finished copy is to be given it, the error is a NameTakenError.
     void CopyNoReplace(std::u16string_view source, std::u16string_view destination) const;
 
     // Creates the folder and every missing folder above it. Throws, saying

@@ -1,5 +1,6 @@
 #include "FileServices.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <climits>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "ErrorText.h"
 #include "FileAttributes.h"
@@ -102,6 +104,13 @@ int OpenTargetFolder(SystemCalls& calls, std::u16string_view folder) {
     return fd;
 }
 
+// True for an entry that FileExists would not count: a folder of its own.
+bool IsFolderEntry(SystemCalls& calls, DIR* dir, const struct dirent& entry) {
+    if (entry.d_type != DT_UNKNOWN) return entry.d_type == DT_DIR;
+    struct stat info {};
+    return calls.FStatAt(dirfd(dir), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+}
+
 LocalDateTime ToLocal(SystemCalls& calls, const struct timespec& time, std::u16string_view path) {
     struct tm local {};
     if (!calls.LocalTime(time.tv_sec, &local)) throw NoCalendarDateError(path);
@@ -163,6 +172,27 @@ void FileServices::CheckSourceFile(std::u16string_view source) const {
     StatSource(*calls_, source, info);
 }
 
+std::vector<std::u16string> FileServices::ListFileNames(std::u16string_view folder) const {
+    std::vector<std::u16string> names;
+    const int fd = calls_->Open(ToUtf8(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) return names;
+    DIR* dir = calls_->FdOpenDir(fd);
+    if (dir == nullptr) {
+        calls_->Close(fd);
+        return names;
+    }
+    while (const struct dirent* entry = calls_->ReadDir(dir)) {
+        if (!IsFolderEntry(*calls_, dir, *entry)) names.push_back(FromUtf8(entry->d_name));  // "." and ".." are folders
+    }
+    calls_->CloseDir(dir);
+    return names;
+}
+
+std::u16string FileServices::NameKey(std::u16string_view name) const {
+    // Two names are the same here when they are stored as the same bytes.
+    return FromUtf8(ToUtf8(name));
+}
+
 void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view destination) const {
     if (unnamedFiles_ && CopyOnce(source, destination, true)) return;
     unnamedFiles_ = false;
@@ -190,6 +220,7 @@ bool FileServices::CopyOnce(std::u16string_view source, std::u16string_view dest
 
     const int error = file.Commit(name);
     if (error == NewFile::kCannotLinkUnnamed) return false;
+    if (error == EEXIST) throw NameTakenError(SystemError(error, kCannotCreateTarget, target));
     if (error != 0) throw SystemError(error, kCannotCreateTarget, target);
     return true;
 }

@@ -29,6 +29,16 @@ int SystemCalls::LStat(const char* path, struct stat* info) { return ::lstat(pat
 
 int SystemCalls::FStat(int fd, struct stat* info) { return ::fstat(fd, info); }
 
+int SystemCalls::FStatAt(int dirFd, const char* path, struct stat* info, int flags) {
+    return ::fstatat(dirFd, path, info, flags);
+}
+
+DIR* SystemCalls::FdOpenDir(int fd) { return ::fdopendir(fd); }
+
+struct dirent* SystemCalls::ReadDir(DIR* dir) { return ::readdir(dir); }
+
+int SystemCalls::CloseDir(DIR* dir) { return ::closedir(dir); }
+
 int SystemCalls::MkDir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
 
 int SystemCalls::Clone(int sourceFd, int targetFd) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -20,6 +21,11 @@ public:
     virtual int Stat(const char* path, struct stat* info);
     virtual int LStat(const char* path, struct stat* info);
     virtual int FStat(int fd, struct stat* info);
+    virtual int FStatAt(int dirFd, const char* path, struct stat* info, int flags);
+    // fdopendir, readdir and closedir: a folder's entries one by one.
+    virtual DIR* FdOpenDir(int fd);
+    virtual struct dirent* ReadDir(DIR* dir);
+    virtual int CloseDir(DIR* dir);
     virtual int MkDir(const char* path, mode_t mode);
     virtual int Clone(int sourceFd, int targetFd);  // FICLONE ioctl
     // copy_file_range at explicit offsets, which it advances.
