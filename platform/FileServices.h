@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,9 @@ class FileServices {
 public:
     explicit FileServices(SystemCalls& calls);
     FileServices();
+    ~FileServices();
+    FileServices(const FileServices&) = delete;
+    FileServices& operator=(const FileServices&) = delete;
 
     // Name parts of the last component (trailing separators are ignored).
     std::u16string GetBaseName(std::u16string_view path) const;
@@ -66,11 +70,33 @@ public:
     // that is not a folder of its own.
     void CreateFolder(std::u16string_view path) const;
 
+    // While a BatchScope lives, the copies may share what the files of one
+    // batch have in common (the open output folder, a copy buffer, the ways
+    // of copying found not to work there). It all goes when the scope ends:
+    // nothing of one batch is used by the next, so a folder deleted between
+    // batches is never written through a handle kept from before. A scope
+    // opened inside another one shares the outer one's.
+    class BatchScope {
+    public:
+        explicit BatchScope(FileServices& fso);
+        ~BatchScope();
+        BatchScope(const BatchScope&) = delete;
+        BatchScope& operator=(const BatchScope&) = delete;
+
+    private:
+        FileServices& fso_;
+        bool owner_;
+    };
+    // What a batch keeps; each system defines its own.
+    struct BatchState;
+
 private:
     // One attempt; false when the unnamed file could not be linked in.
-    bool CopyOnce(std::u16string_view source, std::u16string_view destination, bool allowUnnamed) const;
+    bool CopyOnce(BatchState& batch, std::u16string_view source, std::u16string_view destination,
+                  bool allowUnnamed) const;
 
     SystemCalls* calls_;
+    std::unique_ptr<BatchState> batch_;  // while a BatchScope lives
     // Cleared once an unnamed file could not be linked in (no /proc, no
     // privilege): later copies go the temporary-name way at once.
     mutable bool unnamedFiles_ = true;

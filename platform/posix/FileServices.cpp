@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <climits>
 #include <ctime>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -121,9 +123,62 @@ LocalDateTime ToLocal(SystemCalls& calls, const struct timespec& time, std::u16s
 
 }  // namespace
 
+// What the copies of one batch share. The output folder that the last copy
+// went to stays open, so that the files of a batch that go to one folder
+// open it once, and what the copies into it learned of the ways of copying
+// stays with it; the buffer of the slowest way is allocated once.
+struct FileServices::BatchState {
+    explicit BatchState(SystemCalls& calls) : calls(calls) {}
+    ~BatchState() { LeaveFolder(); }
+    BatchState(const BatchState&) = delete;
+    BatchState& operator=(const BatchState&) = delete;
+
+    // The open output folder at path.
+    int Folder(std::u16string_view path) {
+        if (folderFd >= 0 && path == folder) return folderFd;
+        LeaveFolder();
+        folderFd = OpenTargetFolder(calls, path);
+        folder = path;
+        if (calls.FStat(folderFd, &folderInfo) != 0) folderInfo = {};
+        return folderFd;
+    }
+
+    // Keeps the folder open only while it is still the folder at its path:
+    // one that was removed, moved away or replaced is left, so the next copy
+    // goes where the path leads now. info is what is at path, or null.
+    void Recheck(std::u16string_view path, const struct stat* info) {
+        if (folderFd < 0 || path != folder) return;
+        if (info == nullptr || info->st_dev != folderInfo.st_dev || info->st_ino != folderInfo.st_ino) LeaveFolder();
+    }
+
+    void LeaveFolder() {
+        if (folderFd >= 0) calls.Close(folderFd);
+        folderFd = -1;
+        folder.clear();
+        ways.clear();
+    }
+
+    SystemCalls& calls;
+    std::u16string folder;    // the output folder that the last copy went to
+    int folderFd = -1;        // kept open for the next copy into it
+    struct stat folderInfo {};
+    std::map<dev_t, CopyWays> ways;  // what copies into it learned, by the source's device
+    std::unique_ptr<char[]> buffer;
+};
+
 FileServices::FileServices(SystemCalls& calls) : calls_(&calls) {}
 
 FileServices::FileServices() : calls_(&SystemCalls::Real()) {}
+
+FileServices::~FileServices() = default;
+
+FileServices::BatchScope::BatchScope(FileServices& fso) : fso_(fso), owner_(!fso.batch_) {
+    if (owner_) fso.batch_ = std::make_unique<BatchState>(*fso.calls_);
+}
+
+FileServices::BatchScope::~BatchScope() {
+    if (owner_) fso_.batch_.reset();
+}
 
 std::u16string FileServices::GetBaseName(std::u16string_view path) const {
     const std::u16string_view name = LastComponent(path);
@@ -147,7 +202,9 @@ bool FileServices::IsAbsolutePath(std::u16string_view path) const {
 
 bool FileServices::FolderExists(std::u16string_view path) const {
     struct stat info {};
-    return StatPath(*calls_, path, info, false) && S_ISDIR(info.st_mode);
+    const bool exists = StatPath(*calls_, path, info, false) && S_ISDIR(info.st_mode);
+    if (batch_) batch_->Recheck(path, exists ? &info : nullptr);
+    return exists;
 }
 
 bool FileServices::FileExists(std::u16string_view path) const {
@@ -194,12 +251,16 @@ std::u16string FileServices::NameKey(std::u16string_view name) const {
 }
 
 void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view destination) const {
-    if (unnamedFiles_ && CopyOnce(source, destination, true)) return;
+    // A copy outside a batch is a batch of its own.
+    std::unique_ptr<BatchState> single;
+    BatchState& batch = batch_ ? *batch_ : *(single = std::make_unique<BatchState>(*calls_));
+    if (unnamedFiles_ && CopyOnce(batch, source, destination, true)) return;
     unnamedFiles_ = false;
-    CopyOnce(source, destination, false);
+    CopyOnce(batch, source, destination, false);
 }
 
-bool FileServices::CopyOnce(std::u16string_view source, std::u16string_view destination, bool allowUnnamed) const {
+bool FileServices::CopyOnce(BatchState& batch, std::u16string_view source, std::u16string_view destination,
+                            bool allowUnnamed) const {
     SystemCalls& calls = *calls_;
     struct stat info {};
     FdGuard sourceFd(calls, OpenSource(calls, source, info));
@@ -209,11 +270,10 @@ bool FileServices::CopyOnce(std::u16string_view source, std::u16string_view dest
     const std::string name = ToUtf8(LastComponent(target));
     if (name.size() > NAME_MAX) throw SystemError(ENAMETOOLONG, kCannotCreateTarget, target);
 
-    FdGuard folderFd(calls, OpenTargetFolder(calls, folder.empty() ? u"." : folder));
-    NewFile file(calls, folderFd.Get());
+    NewFile file(calls, batch.Folder(folder.empty() ? u"." : folder));
     if (const int error = file.Create(allowUnnamed)) throw SystemError(error, kCannotCreateTarget, target);
 
-    if (const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info))
+    if (const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info, batch.ways[info.st_dev], batch.buffer))
         throw SystemError(error, u"「%1」へのコピー中にエラーが発生しました。", target);
     CheckUnchanged(calls, sourceFd.Get(), info, source);
     CopyAttributes(calls, sourceFd.Get(), info, file.Fd());
