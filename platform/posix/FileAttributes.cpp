@@ -78,45 +78,58 @@ AclRights ReadAcl(std::string_view value) {
 }
 
 // The source's mode as the copy may have it: the set-id bits stay only
-// where the copy has the same owner (and, for set-group-id, group).
-mode_t CopyMode(SystemCalls& calls, const struct stat& source, int targetFd) {
+// where the copy (null when unknown) has the same owner (and, for
+// set-group-id, group).
+mode_t CopyMode(const struct stat& source, const struct stat* copy) {
     mode_t mode = source.st_mode & 07777;
-    if ((mode & (S_ISUID | S_ISGID)) == 0) return mode;
-    struct stat copy {};
-    if (calls.FStat(targetFd, &copy) != 0 || copy.st_uid != source.st_uid) return mode & ~(S_ISUID | S_ISGID);
-    if (copy.st_gid != source.st_gid) mode &= ~S_ISGID;
+    if (copy == nullptr || copy->st_uid != source.st_uid) return mode & ~(S_ISUID | S_ISGID);
+    if (copy->st_gid != source.st_gid) mode &= ~S_ISGID;
     return mode;
 }
 
 }  // namespace
 
-void CopyAttributes(SystemCalls& calls, int sourceFd, const struct stat& source, int targetFd) {
-    const mode_t mode = CopyMode(calls, source, targetFd);
-    calls.FChmod(targetFd, mode);
-
+SourceAttributes ReadAttributes(SystemCalls& calls, int sourceFd, const struct stat& source) {
+    SourceAttributes attributes;
+    attributes.status = source;
     const std::string names = ListAttributes(calls, sourceFd);
     for (size_t at = 0; at < names.size();) {
         const std::string name(names.c_str() + at);
         at += name.size() + 1;
         const bool acl = name == kAccessAcl;
         if (!acl && name.compare(0, kUserPrefix.size(), kUserPrefix) != 0) continue;
-        const std::optional<std::string> value = ReadAttribute(calls, sourceFd, name.c_str());
+        std::optional<std::string> value = ReadAttribute(calls, sourceFd, name.c_str());
         if (!value) continue;
         if (!acl) {
-            calls.FSetXattr(targetFd, name.c_str(), value->data(), value->size());  // best effort
+            attributes.user.emplace_back(name, std::move(*value));
             continue;
         }
         const AclRights rights = ReadAcl(*value);
         if (!rights.extended) continue;  // the mode says it all
-        if (calls.FSetXattr(targetFd, kAccessAcl, value->data(), value->size()) != 0) {
-            // Without the ACL the group bits would give the owning group the
-            // mask's rights: give it only what the ACL gave it.
-            const mode_t group = static_cast<mode_t>(rights.groupObject & rights.mask) << 3;
-            calls.FChmod(targetFd, (mode & ~static_cast<mode_t>(S_IRWXG)) | group);
-        }
+        attributes.acl = std::move(*value);
+        attributes.aclGroupBits = static_cast<mode_t>(rights.groupObject & rights.mask) << 3;
+    }
+    return attributes;
+}
+
+void ApplyAttributes(SystemCalls& calls, const SourceAttributes& attributes, int targetFd) noexcept {
+    // The copy usually has its mode from its creation already: a look is
+    // cheaper than a change, which the file system writes to its journal.
+    struct stat copy {};
+    const bool known = calls.FStat(targetFd, &copy) == 0;
+    const mode_t mode = CopyMode(attributes.status, known ? &copy : nullptr);
+    if (!known || (copy.st_mode & 07777) != mode) calls.FChmod(targetFd, mode);
+
+    for (const auto& [name, value] : attributes.user)
+        calls.FSetXattr(targetFd, name.c_str(), value.data(), value.size());  // best effort
+    if (!attributes.acl.empty() &&
+        calls.FSetXattr(targetFd, kAccessAcl, attributes.acl.data(), attributes.acl.size()) != 0) {
+        // Without the ACL the group bits would give the owning group the
+        // mask's rights: give it only what the ACL gave it.
+        calls.FChmod(targetFd, (mode & ~static_cast<mode_t>(S_IRWXG)) | attributes.aclGroupBits);
     }
 
-    const struct timespec times[2] = {source.st_atim, source.st_mtim};
+    const struct timespec times[2] = {attributes.status.st_atim, attributes.status.st_mtim};
     calls.FUtimens(targetFd, times);
 }
 

@@ -113,6 +113,13 @@ bool IsFolderEntry(SystemCalls& calls, DIR* dir, const struct dirent& entry) {
     return calls.FStatAt(dirfd(dir), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
 }
 
+// The failure to give the copy its name; a name that is taken (by a file
+// that another program saved meanwhile, or by a folder) can be retried.
+[[noreturn]] void ThrowCannotName(int error, std::u16string_view target) {
+    if (error == EEXIST) throw NameTakenError(SystemError(error, kCannotCreateTarget, target));
+    throw SystemError(error, kCannotCreateTarget, target);
+}
+
 LocalDateTime ToLocal(SystemCalls& calls, const struct timespec& time, std::u16string_view path) {
     struct tm local {};
     if (!calls.LocalTime(time.tv_sec, &local)) throw NoCalendarDateError(path);
@@ -271,17 +278,16 @@ bool FileServices::CopyOnce(BatchState& batch, std::u16string_view source, std::
     if (name.size() > NAME_MAX) throw SystemError(ENAMETOOLONG, kCannotCreateTarget, target);
 
     NewFile file(calls, batch.Folder(folder.empty() ? u"." : folder));
-    if (const int error = file.Create(allowUnnamed)) throw SystemError(error, kCannotCreateTarget, target);
+    if (const int error = file.Create(allowUnnamed, info.st_mode)) throw SystemError(error, kCannotCreateTarget, target);
 
     if (const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info, batch.ways[info.st_dev], batch.buffer))
         throw SystemError(error, u"「%1」へのコピー中にエラーが発生しました。", target);
     CheckUnchanged(calls, sourceFd.Get(), info, source);
-    CopyAttributes(calls, sourceFd.Get(), info, file.Fd());
+    ApplyAttributes(calls, ReadAttributes(calls, sourceFd.Get(), info), file.Fd());
 
     const int error = file.Commit(name);
     if (error == NewFile::kCannotLinkUnnamed) return false;
-    if (error == EEXIST) throw NameTakenError(SystemError(error, kCannotCreateTarget, target));
-    if (error != 0) throw SystemError(error, kCannotCreateTarget, target);
+    if (error != 0) ThrowCannotName(error, target);
     return true;
 }
 

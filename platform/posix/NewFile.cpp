@@ -34,9 +34,9 @@ NewFile::~NewFile() {
     if (!committed_ && !temporaryName_.empty()) calls_.UnlinkAt(folderFd_, temporaryName_.c_str(), 0);
 }
 
-int NewFile::Create(bool allowUnnamed) {
+int NewFile::Create(bool allowUnnamed, mode_t mode) {
     if (allowUnnamed) {
-        fd_ = calls_.OpenAt(folderFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        fd_ = calls_.OpenAt(folderFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 0777);
         if (fd_ >= 0) return 0;
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
     }

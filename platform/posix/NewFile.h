@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 
 namespace mirado {
@@ -20,8 +22,11 @@ public:
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
 
-    // Creates the file; unnamed only when allowUnnamed. Returns 0 or an errno value.
-    int Create(bool allowUnnamed);
+    // Creates the file; unnamed only when allowUnnamed. An unnamed file,
+    // which no other program can open, starts with the permission bits
+    // mode (less the umask); one under a temporary name, which others see,
+    // starts readable by its owner only. Returns 0 or an errno value.
+    int Create(bool allowUnnamed, mode_t mode);
     int Fd() const { return fd_; }
 
     // Gives the file the name without replacing anything. Returns 0, an
