@@ -278,6 +278,15 @@ bool FileServices::CopyOnce(BatchState& batch, std::u16string_view source, std::
     if (name.size() > NAME_MAX) throw SystemError(ENAMETOOLONG, kCannotCreateTarget, target);
 
     NewFile file(calls, batch.Folder(folder.empty() ? u"." : folder));
+    if (info.st_size == 0) {
+        // Nothing to write, so nothing to be seen half done: the copy takes
+        // its name at once, once everything that could fail is behind it.
+        CheckUnchanged(calls, sourceFd.Get(), info, source);
+        const SourceAttributes attributes = ReadAttributes(calls, sourceFd.Get(), info);
+        if (const int error = file.CreateNamed(name, info.st_mode)) ThrowCannotName(error, target);
+        ApplyAttributes(calls, attributes, file.Fd());
+        return true;
+    }
     if (const int error = file.Create(allowUnnamed, info.st_mode)) throw SystemError(error, kCannotCreateTarget, target);
 
     if (const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info, batch.ways[info.st_dev], batch.buffer))

@@ -52,7 +52,15 @@ int NewFile::Create(bool allowUnnamed, mode_t mode) {
     return EEXIST;
 }
 
+int NewFile::CreateNamed(const std::string& name, mode_t mode) {
+    fd_ = calls_.OpenAt(folderFd_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, mode & 0755);
+    if (fd_ < 0) return errno;
+    committed_ = true;
+    return 0;
+}
+
 int NewFile::Commit(const std::string& name) {
+    if (committed_) return 0;
     const int result = temporaryName_.empty() ? CommitUnnamed(name) : CommitTemporary(name);
     committed_ = result == 0;
     return result;

@@ -27,6 +27,12 @@ public:
     // mode (less the umask); one under a temporary name, which others see,
     // starts readable by its owner only. Returns 0 or an errno value.
     int Create(bool allowUnnamed, mode_t mode);
+    // Creates a file that will have nothing written to it under its name at
+    // once, exclusively (EEXIST when the name is taken): no one can see it
+    // incomplete. It starts with the permission bits mode less write access
+    // for others, so no other program can open it for writing before its
+    // own mode is given; Commit then has nothing left to do.
+    int CreateNamed(const std::string& name, mode_t mode);
     int Fd() const { return fd_; }
 
     // Gives the file the name without replacing anything. Returns 0, an
