@@ -39,17 +39,21 @@ std::optional<std::string> ReadAttribute(SystemCalls& calls, int fd, const char*
 
 // The names of the source's extended attributes (NUL-separated, as listed).
 std::string ListAttributes(SystemCalls& calls, int fd) {
-    std::string names(1024, '\0');
+    char first[1024];  // enough for almost every file, without allocating
+    const ssize_t listed = calls.FListXattr(fd, first, sizeof first);
+    if (listed >= 0) return std::string(first, static_cast<size_t>(listed));
+    if (errno != ERANGE) return {};
+    std::string names;
     for (int attempt = 0; attempt < 3; ++attempt) {
+        const ssize_t needed = calls.FListXattr(fd, nullptr, 0);
+        if (needed < 0) return {};
+        names.resize(static_cast<size_t>(needed));
         const ssize_t size = calls.FListXattr(fd, names.data(), names.size());
         if (size >= 0) {
             names.resize(static_cast<size_t>(size));
             return names;
         }
         if (errno != ERANGE) return {};
-        const ssize_t needed = calls.FListXattr(fd, nullptr, 0);
-        if (needed < 0) return {};
-        names.resize(static_cast<size_t>(needed));
     }
     return {};
 }

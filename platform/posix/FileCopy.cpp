@@ -13,6 +13,9 @@ namespace mirado {
 namespace {
 
 constexpr size_t kChunk = 1 << 20;  // bytes per copy_file_range call and buffer size
+// Up to this size one read and one write are cheaper than copy_file_range,
+// which sets up a pipe inside the kernel for every call.
+constexpr off_t kSmallFile = 16 * 1024;
 
 // errno values that mean "this way of copying is not offered here; try the next".
 bool NotOffered(int error) {
@@ -26,8 +29,9 @@ bool NeverOffered(int error) { return error == EOPNOTSUPP || error == ENOTTY || 
 
 class RangeCopier {
 public:
-    RangeCopier(SystemCalls& calls, int sourceFd, int targetFd, CopyWays& ways, std::unique_ptr<char[]>& buffer)
-        : calls_(calls), source_(sourceFd), target_(targetFd), ways_(ways), kernelCopy_(ways.kernelCopy),
+    RangeCopier(SystemCalls& calls, int sourceFd, int targetFd, bool kernelCopy, CopyWays& ways,
+                std::unique_ptr<char[]>& buffer)
+        : calls_(calls), source_(sourceFd), target_(targetFd), ways_(ways), kernelCopy_(kernelCopy && ways.kernelCopy),
           buffer_(buffer) {}
 
     // Copies [from, to) to the same offsets of the target. Returns 0 also
@@ -103,7 +107,7 @@ int CopyData(SystemCalls& calls, int sourceFd, int targetFd, const struct stat& 
     // extents are copied and the target is extended to the size at the end.
     const bool holes = static_cast<off_t>(source.st_blocks) * 512 < size;
     bool sparse = holes;
-    RangeCopier copier(calls, sourceFd, targetFd, ways, buffer);
+    RangeCopier copier(calls, sourceFd, targetFd, size > kSmallFile, ways, buffer);
     for (off_t at = 0; at < size;) {
         off_t dataStart = at;
         off_t dataEnd = size;

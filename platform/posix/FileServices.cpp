@@ -158,6 +158,15 @@ struct FileServices::BatchState {
         if (info == nullptr || info->st_dev != folderInfo.st_dev || info->st_ino != folderInfo.st_ino) LeaveFolder();
     }
 
+    // lstat of path; a name in the open folder is looked up there, without
+    // walking the whole path again (unless that is too long to be walked).
+    bool LStat(std::u16string_view path, struct stat& info) {
+        const std::string native = ToUtf8(path);
+        if (folderFd < 0 || ParentOf(path) != folder || native.size() >= PATH_MAX)
+            return calls.LStat(native.c_str(), &info) == 0;
+        return calls.FStatAt(folderFd, ToUtf8(LastComponent(path)).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    }
+
     void LeaveFolder() {
         if (folderFd >= 0) calls.Close(folderFd);
         folderFd = -1;
@@ -218,7 +227,8 @@ bool FileServices::FileExists(std::u16string_view path) const {
     // The test looks at the name as it will be stored.
     const std::u16string stored = StoredPath(path);
     struct stat info {};
-    if (StatPath(*calls_, stored, info, false)) return !S_ISDIR(info.st_mode);
+    const bool found = batch_ ? batch_->LStat(stored, info) : StatPath(*calls_, stored, info, false);
+    if (found) return !S_ISDIR(info.st_mode);
     if (errno == ENOENT || errno == ENOTDIR) return false;
     throw SystemError(errno, u"コピー先のファイル「%1」があるかどうかを確認できません。", stored);
 }
