@@ -116,13 +116,19 @@ SourceAttributes ReadAttributes(SystemCalls& calls, int sourceFd, const struct s
     return attributes;
 }
 
-void ApplyAttributes(SystemCalls& calls, const SourceAttributes& attributes, int targetFd) noexcept {
-    // The copy usually has its mode from its creation already: a look is
-    // cheaper than a change, which the file system writes to its journal.
+void ApplyAttributes(SystemCalls& calls, const SourceAttributes& attributes, int targetFd,
+                     std::optional<mode_t>& created) noexcept {
+    // The copy usually has its mode from its creation already: knowing or
+    // looking is cheaper than a change, which goes to the journal. Set-id
+    // bits depend on the copy's owner, which only a look tells.
     struct stat copy {};
-    const bool known = calls.FStat(targetFd, &copy) == 0;
-    const mode_t mode = CopyMode(attributes.status, known ? &copy : nullptr);
-    if (!known || (copy.st_mode & 07777) != mode) calls.FChmod(targetFd, mode);
+    bool looked = false;
+    if (!created || (attributes.status.st_mode & (S_ISUID | S_ISGID)) != 0) {
+        looked = calls.FStat(targetFd, &copy) == 0;
+        created = looked ? std::optional<mode_t>(copy.st_mode & 07777) : std::nullopt;
+    }
+    const mode_t mode = CopyMode(attributes.status, looked ? &copy : nullptr);
+    if (created != mode) calls.FChmod(targetFd, mode);
 
     for (const auto& [name, value] : attributes.user)
         calls.FSetXattr(targetFd, name.c_str(), value.data(), value.size());  // best effort

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,7 +29,10 @@ SourceAttributes ReadAttributes(SystemCalls& calls, int sourceFd, const struct s
 // system refuses it, the group bits are cut to the group's effective
 // rights, so the copy is never more open than the source); the user's own
 // extended attributes where the file system takes them; and the times.
-// Metadata the target cannot store does not fail the copy.
-void ApplyAttributes(SystemCalls& calls, const SourceAttributes& attributes, int targetFd) noexcept;
+// Metadata the target cannot store does not fail the copy. created is the
+// copy's mode as it was created, when known; otherwise it is looked up and
+// given back there.
+void ApplyAttributes(SystemCalls& calls, const SourceAttributes& attributes, int targetFd,
+                     std::optional<mode_t>& created) noexcept;
 
 }  // namespace mirado

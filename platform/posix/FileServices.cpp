@@ -9,6 +9,7 @@
 #include <ctime>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -167,18 +168,33 @@ struct FileServices::BatchState {
         return calls.FStatAt(folderFd, ToUtf8(LastComponent(path)).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
     }
 
+    // Gives the new file the source's attributes. The mode a file gets at
+    // its creation in this folder depends on the mode asked for only (the
+    // umask and the folder's default ACL do the rest), so it is looked at
+    // once per mode. Those only ever take bits away: a copy is never more
+    // open than asked for, whatever happens meanwhile.
+    void Apply(const SourceAttributes& attributes, const NewFile& file) {
+        const auto learned = createdModes.find(file.RequestedMode());
+        std::optional<mode_t> created;
+        if (learned != createdModes.end()) created = learned->second;
+        ApplyAttributes(calls, attributes, file.Fd(), created);
+        if (created) createdModes[file.RequestedMode()] = *created;
+    }
+
     void LeaveFolder() {
         if (folderFd >= 0) calls.Close(folderFd);
         folderFd = -1;
         folder.clear();
         ways.clear();
+        createdModes.clear();
     }
 
     SystemCalls& calls;
     std::u16string folder;    // the output folder that the last copy went to
     int folderFd = -1;        // kept open for the next copy into it
     struct stat folderInfo {};
-    std::map<dev_t, CopyWays> ways;  // what copies into it learned, by the source's device
+    std::map<dev_t, CopyWays> ways;        // what copies into it learned, by the source's device
+    std::map<mode_t, mode_t> createdModes;  // the mode a new file got there, by the mode asked for
     std::unique_ptr<char[]> buffer;
 };
 
@@ -294,7 +310,7 @@ bool FileServices::CopyOnce(BatchState& batch, std::u16string_view source, std::
         CheckUnchanged(calls, sourceFd.Get(), info, source);
         const SourceAttributes attributes = ReadAttributes(calls, sourceFd.Get(), info);
         if (const int error = file.CreateNamed(name, info.st_mode)) ThrowCannotName(error, target);
-        ApplyAttributes(calls, attributes, file.Fd());
+        batch.Apply(attributes, file);
         return true;
     }
     if (const int error = file.Create(allowUnnamed, info.st_mode)) throw SystemError(error, kCannotCreateTarget, target);
@@ -302,7 +318,7 @@ bool FileServices::CopyOnce(BatchState& batch, std::u16string_view source, std::
     if (const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info, batch.ways[info.st_dev], batch.buffer))
         throw SystemError(error, u"「%1」へのコピー中にエラーが発生しました。", target);
     CheckUnchanged(calls, sourceFd.Get(), info, source);
-    ApplyAttributes(calls, ReadAttributes(calls, sourceFd.Get(), info), file.Fd());
+    batch.Apply(ReadAttributes(calls, sourceFd.Get(), info), file);
 
     const int error = file.Commit(name);
     if (error == NewFile::kCannotLinkUnnamed) return false;

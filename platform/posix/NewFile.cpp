@@ -36,13 +36,16 @@ NewFile::~NewFile() {
 
 int NewFile::Create(bool allowUnnamed, mode_t mode) {
     if (allowUnnamed) {
-        fd_ = calls_.OpenAt(folderFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 0777);
+        requestedMode_ = mode & 0777;
+        fd_ = calls_.OpenAt(folderFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, requestedMode_);
         if (fd_ >= 0) return 0;
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
     }
+    requestedMode_ = 0600;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = TemporaryName();
-        fd_ = calls_.OpenAt(folderFd_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+        fd_ = calls_.OpenAt(folderFd_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC,
+                            requestedMode_);
         if (fd_ >= 0) {
             temporaryName_ = name;
             return 0;
@@ -53,7 +56,8 @@ int NewFile::Create(bool allowUnnamed, mode_t mode) {
 }
 
 int NewFile::CreateNamed(const std::string& name, mode_t mode) {
-    fd_ = calls_.OpenAt(folderFd_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, mode & 0755);
+    requestedMode_ = mode & 0755;
+    fd_ = calls_.OpenAt(folderFd_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, requestedMode_);
     if (fd_ < 0) return errno;
     committed_ = true;
     return 0;

@@ -34,6 +34,9 @@ public:
     // own mode is given; Commit then has nothing left to do.
     int CreateNamed(const std::string& name, mode_t mode);
     int Fd() const { return fd_; }
+    // The permission bits the file was asked for when it was created; the
+    // umask and a default ACL of the folder may have taken some away.
+    mode_t RequestedMode() const { return requestedMode_; }
 
     // Gives the file the name without replacing anything. Returns 0, an
     // errno value (EEXIST when the name is taken), or kCannotLinkUnnamed when
@@ -49,6 +52,7 @@ private:
     SystemCalls& calls_;
     int folderFd_;
     int fd_ = -1;
+    mode_t requestedMode_ = 0;
     std::string temporaryName_;  // empty for an unnamed file
     bool committed_ = false;
 };

@@ -40,6 +40,26 @@ TEST(BatchDriver, CopiesEveryFileAndMovesTheBar) {
     EXPECT_EQ(ReadFile(dir.Path() / "b.txt"), "b.txt") << "sources are never written";
 }
 
+// What one copy of a batch learns of the folder must not give the next
+// copy the wrong permissions.
+TEST(BatchDriver, EveryCopyOfABatchKeepsItsOwnMode) {
+    TempDir dir;
+    const std::vector<std::pair<const char*, mode_t>> files = {{"A", 0666}, {"B", 0600}, {"C", 0666}, {"D", 0751}};
+    std::vector<std::u16string> drops;
+    for (const auto& [name, mode] : files) {
+        WriteFile(dir.Path() / name, name);
+        ::chmod((dir.Path() / name).c_str(), mode);
+        drops.push_back(dir.U16(name));
+    }
+    FakeBatchWindow window(0);
+    ProcessFiles(window, drops);
+    for (const auto& [name, mode] : files) {
+        struct stat copy {};
+        ASSERT_EQ(::stat((dir.Path() / "_rename" / name).c_str(), &copy), 0);
+        EXPECT_EQ(copy.st_mode & 07777, mode) << name;
+    }
+}
+
 TEST(BatchDriver, FilesFromDifferentFoldersGoBesideTheirSources) {
     TempDir dir;
     WriteFile(dir.Path() / "one/a.txt", "1");
