@@ -198,12 +198,6 @@ struct FileServices::BatchState {
     std::unique_ptr<char[]> buffer;
 };
 
-FileServices::FileServices(SystemCalls& calls) : calls_(&calls) {}
-
-FileServices::FileServices() : calls_(&SystemCalls::Real()) {}
-
-FileServices::~FileServices() = default;
-
 FileServices::BatchScope::BatchScope(FileServices& fso) : fso_(fso), owner_(!fso.batch_) {
     if (owner_) fso.batch_ = std::make_unique<BatchState>(*fso.calls_);
 }
@@ -211,6 +205,12 @@ FileServices::BatchScope::BatchScope(FileServices& fso) : fso_(fso), owner_(!fso
 FileServices::BatchScope::~BatchScope() {
     if (owner_) fso_.batch_.reset();
 }
+
+FileServices::~FileServices() = default;
+
+FileServices::FileServices(SystemCalls& calls) : calls_(&calls) {}
+
+FileServices::FileServices() : calls_(&SystemCalls::Real()) {}
 
 std::u16string FileServices::GetBaseName(std::u16string_view path) const {
     const std::u16string_view name = LastComponent(path);
