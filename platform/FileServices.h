@@ -71,8 +71,9 @@ public:
     void CreateFolder(std::u16string_view path) const;
 
     // While a BatchScope lives, the copies may share what the files of one
-    // batch have in common (the open output folder, a copy buffer, the ways
-    // of copying found not to work there). It all goes when the scope ends:
+    // batch have in common: the open output folder (only while it is still
+    // the folder that its path names), a copy buffer, and what the copies
+    // into it learned of its file system. It all goes when the scope ends:
     // nothing of one batch is used by the next, so a folder deleted between
     // batches is never written through a handle kept from before. A scope
     // opened inside another one shares the outer one's.
