@@ -29,6 +29,8 @@ namespace {
 
 std::string MakeWorkFolder() {
     const char* base = std::getenv("MIRADO_BENCH_DIR");
+    const char* own = std::getenv("MIRADO_BENCH_KEEP_DATA");
+    if (base != nullptr && *base != '\0' && own != nullptr && *own != '\0') return base;
     if (base == nullptr || *base == '\0') base = std::getenv("TMPDIR");
     if (base == nullptr || *base == '\0') base = "/tmp";
     std::string pattern = std::string(base) + "/mirado-bench-XXXXXX";
@@ -140,6 +142,15 @@ ChildResult RunChild(const std::vector<std::string>& argv) {
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.maxRssKiB = usage.ru_maxrss;
     return result;
+}
+
+void RaiseArgumentLimit() {
+    // Linux gives arguments a quarter of the stack limit, at most 6 MiB.
+    constexpr rlim_t kWanted = rlim_t{32} << 20;
+    struct rlimit limit {};
+    if (getrlimit(RLIMIT_STACK, &limit) != 0 || limit.rlim_cur >= kWanted) return;
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? kWanted : std::min(kWanted, limit.rlim_max);
+    setrlimit(RLIMIT_STACK, &limit);
 }
 
 long SelfStatusKiB(const char* field) {

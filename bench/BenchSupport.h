@@ -7,7 +7,9 @@
 namespace mirado::bench {
 
 // Creates a fresh folder for the benchmark data: under $MIRADO_BENCH_DIR when
-// set, else under $TMPDIR or /tmp.
+// set, else under $TMPDIR or /tmp. With $MIRADO_BENCH_KEEP_DATA set, the
+// folder $MIRADO_BENCH_DIR is the benchmark's own (a fresh file system that
+// the caller discards afterwards) and is used as it is.
 std::string MakeWorkFolder();
 
 // Writes size bytes of pseudo-random data (never sparse, never all zeros).
@@ -37,6 +39,10 @@ struct ChildResult {
 // Forks, executes argv[0] (searched in PATH) with argv, collects its standard
 // output and waits for it with wait4.
 ChildResult RunChild(const std::vector<std::string>& argv);
+
+// Raises the stack limit, and with it the room for the arguments of a
+// child, so that 100,000 file names fit on one command line.
+void RaiseArgumentLimit();
 
 // A field of /proc/self/status in KiB (for example "VmHWM"), or -1.
 long SelfStatusKiB(const char* field);

@@ -9,6 +9,7 @@
 #include "ErrorText.h"
 #include "FileServices.h"
 #include "PathText.h"
+#include "TakenNames.h"
 #include "TargetPlacement.h"
 #include "Utf.h"
 
@@ -52,11 +53,14 @@ void ProcessFiles(BatchWindow& window, const std::vector<std::u16string>& files)
         }
         window.SetProgressMax(static_cast<int>(files.size()));
         const int n = static_cast<int>(files.size());
+        // What the files of this batch share, and only they.
+        FileServices::BatchScope batch(window.Fso());
+        TakenNames taken(window.Fso());
         for (int i = 1; i <= n; ++i) {
             window.SetProgressValue(i);  // before the work, so the bar shows the file in progress
             const std::u16string& source = files[static_cast<size_t>(i - 1)];
             const std::u16string target = GetDestPath(window, source);
-            if (!CopyFileTo(window, source, target)) {
+            if (!CopyFileTo(window, taken, source, target)) {
                 window.SetProgressValue(0);
                 return;
             }
@@ -71,12 +75,23 @@ void ProcessFiles(BatchWindow& window, const std::vector<std::u16string>& files)
     }
 }
 
-bool CopyFileTo(BatchWindow& window, const std::u16string& source, const std::u16string& target) {
+bool CopyFileTo(BatchWindow& window, TakenNames& taken, const std::u16string& source, const std::u16string& target) {
     try {
         FileServices& fso = window.Fso();
         CheckNewName(fso, source, target);
-        fso.CopyNoReplace(source, GetUniquePath(fso, target));
-        return true;
+        for (;;) {
+            const std::u16string unique = GetUniquePath(fso, taken, target);
+            try {
+                fso.CopyNoReplace(source, unique);
+                return true;
+            } catch (const NameTakenError&) {
+                // Another program saved a file under the name since it was
+                // found free: that file stays, and the copy takes the next
+                // number. A folder of the name is in the way, as before.
+                if (!fso.FileExists(unique)) throw;
+                taken.Add(unique);
+            }
+        }
     } catch (const Error& error) {
         Report(window, error);
         return false;

@@ -9,9 +9,23 @@
 #include "FileServices.h"
 #include "NamingRule.h"
 #include "PathText.h"
+#include "TakenNames.h"
 #include "Utf.h"
 
 namespace mirado {
+namespace {
+
+// Free when the batch knows of no file of that name and the file system
+// confirms it; a name found taken is remembered.
+bool IsFree(FileServices& fso, TakenNames& taken, const std::u16string& path) {
+    if (taken.Contains(path)) return false;
+    if (!fso.FileExists(path)) return true;
+    taken.Add(path);
+    return false;
+}
+
+}  // namespace
+
 std::u16string GetDestPath(BatchWindow& window, const std::u16string& source) {
     FileServices& fso = window.Fso();
     // A relative path or a URL would put the output folder in the working
@@ -19,10 +33,13 @@ std::u16string GetDestPath(BatchWindow& window, const std::u16string& source) {
     if (!fso.IsAbsolutePath(source) || fso.GetParentFolderName(source).empty()) throw NotLocalPathError(source);
 
     const std::u16string name = GetNewName(window, source);
-    // A source that cannot be copied must not leave a new folder behind.
-    fso.CheckSourceFile(source);
     const std::u16string folder = GetOutputFolder(fso, source);
-    if (!fso.FolderExists(folder)) CreateFolder(fso, folder);
+    if (!fso.FolderExists(folder)) {
+        // A source that cannot be copied must not leave a new folder behind.
+        // Into an existing folder, the copy checks it itself.
+        fso.CheckSourceFile(source);
+        CreateFolder(fso, folder);
+    }
     return folder + kPathSeparator + name;
 }
 
@@ -36,8 +53,8 @@ void CreateFolder(FileServices& fso, const std::u16string& path) {
     fso.CreateFolder(path);
 }
 
-std::u16string GetUniquePath(FileServices& fso, const std::u16string& target) {
-    if (!fso.FileExists(target)) return target;
+std::u16string GetUniquePath(FileServices& fso, TakenNames& taken, const std::u16string& target) {
+    if (IsFree(fso, taken, target)) return target;
 
     // The number goes before the "." of the extension; composed names always
     // have that ".", even with an empty extension.
@@ -48,10 +65,15 @@ std::u16string GetUniquePath(FileServices& fso, const std::u16string& target) {
     const std::u16string stem = hasDot ? target.substr(0, dot) : target;
     const std::u16string tail = hasDot ? u"." + ext : std::u16string();
 
-    for (int16_t n = 1;; ++n) {
+    // Numbering goes on where it stopped for this target last time: the
+    // numbers below were found taken or have been given out in this batch.
+    for (int n = taken.NextNumber(target);; ++n) {
+        if (n > std::numeric_limits<int16_t>::max()) throw CounterOverflowError(target);
         std::u16string candidate = stem + u"（" + Decimal(n) + u"）" + tail;
-        if (!fso.FileExists(candidate)) return candidate;
-        if (n == std::numeric_limits<int16_t>::max()) throw CounterOverflowError(target);
+        if (IsFree(fso, taken, candidate)) {
+            taken.SetNextNumber(target, n + 1);
+            return candidate;
+        }
     }
 }
 

@@ -6,6 +6,7 @@ namespace mirado {
 
 class BatchWindow;
 class FileServices;
+class TakenNames;
 
 // The output folder beside source, created when missing, joined with the
 // new name. Throws before creating anything when source is no full local
@@ -19,7 +20,9 @@ std::u16string GetOutputFolder(FileServices& fso, const std::u16string& source);
 void CreateFolder(FileServices& fso, const std::u16string& path);
 
 // target itself when no file exists there, else the first free
-// "stem（n）.ext" for n = 1, 2, ... 32767.
-std::u16string GetUniquePath(FileServices& fso, const std::u16string& target);
+// "stem（n）.ext" for n = 1, 2, ... 32767. taken is what the batch knows of
+// the names in the folder; each name given out is one the file system
+// confirmed free.
+std::u16string GetUniquePath(FileServices& fso, TakenNames& taken, const std::u16string& target);
 
 }  // namespace mirado

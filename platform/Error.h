@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace mirado {
 
@@ -20,6 +21,14 @@ public:
 private:
     int number_;
     std::u16string description_;
+};
+
+// The name that a finished copy was to be given is taken, by a file that
+// another program created meanwhile or by a folder. Nothing was replaced and
+// the copy was discarded, so the caller may try another name.
+class NameTakenError : public Error {
+public:
+    explicit NameTakenError(Error error) : Error(std::move(error)) {}
 };
 
 }  // namespace mirado

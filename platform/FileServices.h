@@ -1,7 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "FileInfo.h"
 
@@ -18,6 +20,9 @@ class FileServices {
 public:
     explicit FileServices(SystemCalls& calls);
     FileServices();
+    ~FileServices();
+    FileServices(const FileServices&) = delete;
+    FileServices& operator=(const FileServices&) = delete;
 
     // Name parts of the last component (trailing separators are ignored).
     std::u16string GetBaseName(std::u16string_view path) const;
@@ -42,12 +47,22 @@ public:
     // Throws unless source names a regular file that a copy could read.
     void CheckSourceFile(std::u16string_view source) const;
 
+    // The names of everything in the folder that FileExists finds (all but
+    // folders), read at once. A folder that cannot be read gives what could
+    // be read, possibly nothing: a name not listed may still be taken.
+    std::vector<std::u16string> ListFileNames(std::u16string_view folder) const;
+    // A key that is the same for two names exactly when this file system
+    // takes them for the same name: the same bytes here; without regard to
+    // case where the file system ignores it.
+    std::u16string NameKey(std::u16string_view name) const;
+
     // Copies the regular file source to destination, which must not exist,
     // in a folder of its own (never through a symbolic link): an existing
     // file is never replaced, and after a failure no partial file is left
     // behind. The copy keeps the source's holes, permissions, access ACL,
     // user attributes and times. A source that changes while it is copied
-    // gives no copy but an error.
+    // gives no copy but an error. When the name turns out to be taken as the
+    // finished copy is to be given it, the error is a NameTakenError.
     void CopyNoReplace(std::u16string_view source, std::u16string_view destination) const;
 
     // Creates the folder and every missing folder above it. Throws, saying
@@ -55,11 +70,34 @@ public:
     // that is not a folder of its own.
     void CreateFolder(std::u16string_view path) const;
 
+    // While a BatchScope lives, the copies may share what the files of one
+    // batch have in common: the open output folder (only while it is still
+    // the folder that its path names), a copy buffer, and what the copies
+    // into it learned of its file system. It all goes when the scope ends:
+    // nothing of one batch is used by the next, so a folder deleted between
+    // batches is never written through a handle kept from before. A scope
+    // opened inside another one shares the outer one's.
+    class BatchScope {
+    public:
+        explicit BatchScope(FileServices& fso);
+        ~BatchScope();
+        BatchScope(const BatchScope&) = delete;
+        BatchScope& operator=(const BatchScope&) = delete;
+
+    private:
+        FileServices& fso_;
+        bool owner_;
+    };
+    // What a batch keeps; each system defines its own.
+    struct BatchState;
+
 private:
     // One attempt; false when the unnamed file could not be linked in.
-    bool CopyOnce(std::u16string_view source, std::u16string_view destination, bool allowUnnamed) const;
+    bool CopyOnce(BatchState& batch, std::u16string_view source, std::u16string_view destination,
+                  bool allowUnnamed) const;
 
     SystemCalls* calls_;
+    std::unique_ptr<BatchState> batch_;  // while a BatchScope lives
     // Cleared once an unnamed file could not be linked in (no /proc, no
     // privilege): later copies go the temporary-name way at once.
     mutable bool unnamedFiles_ = true;

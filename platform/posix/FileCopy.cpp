@@ -13,6 +13,9 @@ namespace mirado {
 namespace {
 
 constexpr size_t kChunk = 1 << 20;  // bytes per copy_file_range call and buffer size
+// Up to this size one read and one write are cheaper than copy_file_range,
+// which sets up a pipe inside the kernel for every call.
+constexpr off_t kSmallFile = 16 * 1024;
 
 // errno values that mean "this way of copying is not offered here; try the next".
 bool NotOffered(int error) {
@@ -20,9 +23,16 @@ bool NotOffered(int error) {
            error == EBADF || error == EPERM;
 }
 
+// Those of them that say so for every file between these file systems, not
+// just for this one.
+bool NeverOffered(int error) { return error == EOPNOTSUPP || error == ENOTTY || error == EXDEV || error == ENOSYS; }
+
 class RangeCopier {
 public:
-    RangeCopier(SystemCalls& calls, int sourceFd, int targetFd) : calls_(calls), source_(sourceFd), target_(targetFd) {}
+    RangeCopier(SystemCalls& calls, int sourceFd, int targetFd, bool kernelCopy, CopyWays& ways,
+                std::unique_ptr<char[]>& buffer)
+        : calls_(calls), source_(sourceFd), target_(targetFd), ways_(ways), kernelCopy_(kernelCopy && ways.kernelCopy),
+          buffer_(buffer) {}
 
     // Copies [from, to) to the same offsets of the target. Returns 0 also
     // when the source ends before to.
@@ -37,6 +47,7 @@ public:
                 // the first byte: later errors are real ones.
                 if (kernelCopy_ && !started_ && NotOffered(errno)) {
                     kernelCopy_ = false;
+                    if (NeverOffered(errno)) ways_.kernelCopy = false;
                     continue;
                 }
                 return errno;
@@ -73,25 +84,30 @@ private:
     SystemCalls& calls_;
     int source_;
     int target_;
-    bool kernelCopy_ = true;
+    CopyWays& ways_;
+    bool kernelCopy_;
     bool started_ = false;
-    std::unique_ptr<char[]> buffer_;
+    std::unique_ptr<char[]>& buffer_;
 };
 
 }  // namespace
 
-int CopyData(SystemCalls& calls, int sourceFd, int targetFd, const struct stat& source) {
+int CopyData(SystemCalls& calls, int sourceFd, int targetFd, const struct stat& source, CopyWays& ways,
+             std::unique_ptr<char[]>& buffer) {
     const off_t size = source.st_size;
     if (size <= 0) return 0;
 
     // A reflink shares the blocks, holes included, on file systems that offer it.
-    if (calls.Clone(sourceFd, targetFd) == 0) return 0;
+    if (ways.clone) {
+        if (calls.Clone(sourceFd, targetFd) == 0) return 0;
+        if (NeverOffered(errno)) ways.clone = false;
+    }
 
     // Fewer allocated blocks than bytes means holes: then only the data
     // extents are copied and the target is extended to the size at the end.
     const bool holes = static_cast<off_t>(source.st_blocks) * 512 < size;
     bool sparse = holes;
-    RangeCopier copier(calls, sourceFd, targetFd);
+    RangeCopier copier(calls, sourceFd, targetFd, size > kSmallFile, ways, buffer);
     for (off_t at = 0; at < size;) {
         off_t dataStart = at;
         off_t dataEnd = size;

@@ -1,12 +1,17 @@
 #include "FileServices.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <ctime>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "ErrorText.h"
 #include "FileAttributes.h"
@@ -102,6 +107,20 @@ int OpenTargetFolder(SystemCalls& calls, std::u16string_view folder) {
     return fd;
 }
 
+// True for an entry that FileExists would not count: a folder of its own.
+bool IsFolderEntry(SystemCalls& calls, DIR* dir, const struct dirent& entry) {
+    if (entry.d_type != DT_UNKNOWN) return entry.d_type == DT_DIR;
+    struct stat info {};
+    return calls.FStatAt(dirfd(dir), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The failure to give the copy its name; a name that is taken (by a file
+// that another program saved meanwhile, or by a folder) can be retried.
+[[noreturn]] void ThrowCannotName(int error, std::u16string_view target) {
+    if (error == EEXIST) throw NameTakenError(SystemError(error, kCannotCreateTarget, target));
+    throw SystemError(error, kCannotCreateTarget, target);
+}
+
 LocalDateTime ToLocal(SystemCalls& calls, const struct timespec& time, std::u16string_view path) {
     struct tm local {};
     if (!calls.LocalTime(time.tv_sec, &local)) throw NoCalendarDateError(path);
@@ -112,20 +131,100 @@ LocalDateTime ToLocal(SystemCalls& calls, const struct timespec& time, std::u16s
 
 }  // namespace
 
+// What the copies of one batch share. The output folder that the last copy
+// went to stays open, so that the files of a batch that go to one folder
+// open it once, and what the copies into it learned of the ways of copying
+// stays with it; the buffer of the slowest way is allocated once.
+struct FileServices::BatchState {
+    explicit BatchState(SystemCalls& calls) : calls(calls) {}
+    ~BatchState() { LeaveFolder(); }
+    BatchState(const BatchState&) = delete;
+    BatchState& operator=(const BatchState&) = delete;
+
+    // The open output folder at path.
+    int Folder(std::u16string_view path) {
+        if (folderFd >= 0 && path == folder) return folderFd;
+        LeaveFolder();
+        folderFd = OpenTargetFolder(calls, path);
+        folder = path;
+        if (calls.FStat(folderFd, &folderInfo) != 0) folderInfo = {};
+        return folderFd;
+    }
+
+    // Keeps the folder open only while it is still the folder at its path:
+    // one that was removed, moved away or replaced is left, so the next copy
+    // goes where the path leads now. info is what is at path, or null.
+    void Recheck(std::u16string_view path, const struct stat* info) {
+        if (folderFd < 0 || path != folder) return;
+        if (info == nullptr || info->st_dev != folderInfo.st_dev || info->st_ino != folderInfo.st_ino) LeaveFolder();
+    }
+
+    // lstat of path; a name in the open folder is looked up there, without
+    // walking the whole path again (unless that is too long to be walked).
+    bool LStat(std::u16string_view path, struct stat& info) {
+        const std::string native = ToUtf8(path);
+        if (folderFd < 0 || ParentOf(path) != folder || native.size() >= PATH_MAX)
+            return calls.LStat(native.c_str(), &info) == 0;
+        return calls.FStatAt(folderFd, ToUtf8(LastComponent(path)).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    }
+
+    // Gives the new file the source's attributes. The mode a file gets at
+    // its creation in this folder depends on the mode asked for only (the
+    // umask and the folder's default ACL do the rest), so it is looked at
+    // once per mode. Those only ever take bits away: a copy is never more
+    // open than asked for, whatever happens meanwhile.
+    void Apply(const SourceAttributes& attributes, const NewFile& file) {
+        const auto learned = createdModes.find(file.RequestedMode());
+        std::optional<mode_t> created;
+        if (learned != createdModes.end()) created = learned->second;
+        ApplyAttributes(calls, attributes, file.Fd(), created);
+        if (created) createdModes[file.RequestedMode()] = *created;
+    }
+
+    void LeaveFolder() {
+        if (folderFd >= 0) calls.Close(folderFd);
+        folderFd = -1;
+        folder.clear();
+        ways.clear();
+        createdModes.clear();
+    }
+
+    SystemCalls& calls;
+    std::u16string folder;    // the output folder that the last copy went to
+    int folderFd = -1;        // kept open for the next copy into it
+    struct stat folderInfo {};
+    std::map<dev_t, CopyWays> ways;        // what copies into it learned, by the source's device
+    std::map<mode_t, mode_t> createdModes;  // the mode a new file got there, by the mode asked for
+    std::unique_ptr<char[]> buffer;
+};
+
+FileServices::BatchScope::BatchScope(FileServices& fso) : fso_(fso), owner_(!fso.batch_) {
+    if (owner_) fso.batch_ = std::make_unique<BatchState>(*fso.calls_);
+}
+
+FileServices::BatchScope::~BatchScope() {
+    if (owner_) fso_.batch_.reset();
+}
+
+FileServices::~FileServices() = default;
+
 FileServices::FileServices(SystemCalls& calls) : calls_(&calls) {}
 
 FileServices::FileServices() : calls_(&SystemCalls::Real()) {}
 
 bool FileServices::FolderExists(std::u16string_view path) const {
     struct stat info {};
-    return StatPath(*calls_, path, info, false) && S_ISDIR(info.st_mode);
+    const bool exists = StatPath(*calls_, path, info, false) && S_ISDIR(info.st_mode);
+    if (batch_) batch_->Recheck(path, exists ? &info : nullptr);
+    return exists;
 }
 
 bool FileServices::FileExists(std::u16string_view path) const {
     // The test looks at the name as it will be stored.
     const std::u16string stored = StoredPath(path);
     struct stat info {};
-    if (StatPath(*calls_, stored, info, false)) return !S_ISDIR(info.st_mode);
+    const bool found = batch_ ? batch_->LStat(stored, info) : StatPath(*calls_, stored, info, false);
+    if (found) return !S_ISDIR(info.st_mode);
     if (errno == ENOENT || errno == ENOTDIR) return false;
     throw SystemError(errno, u"コピー先のファイル「%1」があるかどうかを確認できません。", stored);
 }
@@ -143,13 +242,38 @@ void FileServices::CheckSourceFile(std::u16string_view source) const {
     StatSource(*calls_, source, info);
 }
 
-void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view destination) const {
-    if (unnamedFiles_ && CopyOnce(source, destination, true)) return;
-    unnamedFiles_ = false;
-    CopyOnce(source, destination, false);
+std::vector<std::u16string> FileServices::ListFileNames(std::u16string_view folder) const {
+    std::vector<std::u16string> names;
+    const int fd = calls_->Open(ToUtf8(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) return names;
+    DIR* dir = calls_->FdOpenDir(fd);
+    if (dir == nullptr) {
+        calls_->Close(fd);
+        return names;
+    }
+    while (const struct dirent* entry = calls_->ReadDir(dir)) {
+        if (!IsFolderEntry(*calls_, dir, *entry)) names.push_back(FromUtf8(entry->d_name));  // "." and ".." are folders
+    }
+    calls_->CloseDir(dir);
+    return names;
 }
 
-bool FileServices::CopyOnce(std::u16string_view source, std::u16string_view destination, bool allowUnnamed) const {
+std::u16string FileServices::NameKey(std::u16string_view name) const {
+    // Two names are the same here when they are stored as the same bytes.
+    return FromUtf8(ToUtf8(name));
+}
+
+void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view destination) const {
+    // A copy outside a batch is a batch of its own.
+    std::unique_ptr<BatchState> single;
+    BatchState& batch = batch_ ? *batch_ : *(single = std::make_unique<BatchState>(*calls_));
+    if (unnamedFiles_ && CopyOnce(batch, source, destination, true)) return;
+    unnamedFiles_ = false;
+    CopyOnce(batch, source, destination, false);
+}
+
+bool FileServices::CopyOnce(BatchState& batch, std::u16string_view source, std::u16string_view destination,
+                            bool allowUnnamed) const {
     SystemCalls& calls = *calls_;
     struct stat info {};
     FdGuard sourceFd(calls, OpenSource(calls, source, info));
@@ -159,18 +283,26 @@ bool FileServices::CopyOnce(std::u16string_view source, std::u16string_view dest
     const std::string name = ToUtf8(LastComponent(target));
     if (name.size() > NAME_MAX) throw SystemError(ENAMETOOLONG, kCannotCreateTarget, target);
 
-    FdGuard folderFd(calls, OpenTargetFolder(calls, folder.empty() ? u"." : folder));
-    NewFile file(calls, folderFd.Get());
-    if (const int error = file.Create(allowUnnamed)) throw SystemError(error, kCannotCreateTarget, target);
+    NewFile file(calls, batch.Folder(folder.empty() ? u"." : folder));
+    if (info.st_size == 0) {
+        // Nothing to write, so nothing to be seen half done: the copy takes
+        // its name at once, once everything that could fail is behind it.
+        CheckUnchanged(calls, sourceFd.Get(), info, source);
+        const SourceAttributes attributes = ReadAttributes(calls, sourceFd.Get(), info);
+        if (const int error = file.CreateNamed(name, info.st_mode)) ThrowCannotName(error, target);
+        batch.Apply(attributes, file);
+        return true;
+    }
+    if (const int error = file.Create(allowUnnamed, info.st_mode)) throw SystemError(error, kCannotCreateTarget, target);
 
-    if (const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info))
+    if (const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info, batch.ways[info.st_dev], batch.buffer))
         throw SystemError(error, u"「%1」へのコピー中にエラーが発生しました。", target);
     CheckUnchanged(calls, sourceFd.Get(), info, source);
-    CopyAttributes(calls, sourceFd.Get(), info, file.Fd());
+    batch.Apply(ReadAttributes(calls, sourceFd.Get(), info), file);
 
     const int error = file.Commit(name);
     if (error == NewFile::kCannotLinkUnnamed) return false;
-    if (error != 0) throw SystemError(error, kCannotCreateTarget, target);
+    if (error != 0) ThrowCannotName(error, target);
     return true;
 }
 

@@ -34,15 +34,18 @@ NewFile::~NewFile() {
     if (!committed_ && !temporaryName_.empty()) calls_.UnlinkAt(folderFd_, temporaryName_.c_str(), 0);
 }
 
-int NewFile::Create(bool allowUnnamed) {
+int NewFile::Create(bool allowUnnamed, mode_t mode) {
     if (allowUnnamed) {
-        fd_ = calls_.OpenAt(folderFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        requestedMode_ = mode & 0777;
+        fd_ = calls_.OpenAt(folderFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, requestedMode_);
         if (fd_ >= 0) return 0;
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
     }
+    requestedMode_ = 0600;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = TemporaryName();
-        fd_ = calls_.OpenAt(folderFd_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+        fd_ = calls_.OpenAt(folderFd_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC,
+                            requestedMode_);
         if (fd_ >= 0) {
             temporaryName_ = name;
             return 0;
@@ -52,7 +55,16 @@ int NewFile::Create(bool allowUnnamed) {
     return EEXIST;
 }
 
+int NewFile::CreateNamed(const std::string& name, mode_t mode) {
+    requestedMode_ = mode & 0755;
+    fd_ = calls_.OpenAt(folderFd_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, requestedMode_);
+    if (fd_ < 0) return errno;
+    committed_ = true;
+    return 0;
+}
+
 int NewFile::Commit(const std::string& name) {
+    if (committed_) return 0;
     const int result = temporaryName_.empty() ? CommitUnnamed(name) : CommitTemporary(name);
     committed_ = result == 0;
     return result;

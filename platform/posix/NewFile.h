@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 
 namespace mirado {
@@ -20,9 +22,21 @@ public:
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
 
-    // Creates the file; unnamed only when allowUnnamed. Returns 0 or an errno value.
-    int Create(bool allowUnnamed);
+    // Creates the file; unnamed only when allowUnnamed. An unnamed file,
+    // which no other program can open, starts with the permission bits
+    // mode (less the umask); one under a temporary name, which others see,
+    // starts readable by its owner only. Returns 0 or an errno value.
+    int Create(bool allowUnnamed, mode_t mode);
+    // Creates a file that will have nothing written to it under its name at
+    // once, exclusively (EEXIST when the name is taken): no one can see it
+    // incomplete. It starts with the permission bits mode less write access
+    // for others, so no other program can open it for writing before its
+    // own mode is given; Commit then has nothing left to do.
+    int CreateNamed(const std::string& name, mode_t mode);
     int Fd() const { return fd_; }
+    // The permission bits the file was asked for when it was created; the
+    // umask and a default ACL of the folder may have taken some away.
+    mode_t RequestedMode() const { return requestedMode_; }
 
     // Gives the file the name without replacing anything. Returns 0, an
     // errno value (EEXIST when the name is taken), or kCannotLinkUnnamed when
@@ -38,6 +52,7 @@ private:
     SystemCalls& calls_;
     int folderFd_;
     int fd_ = -1;
+    mode_t requestedMode_ = 0;
     std::string temporaryName_;  // empty for an unnamed file
     bool committed_ = false;
 };

@@ -29,6 +29,16 @@ int SystemCalls::LStat(const char* path, struct stat* info) { return ::lstat(pat
 
 int SystemCalls::FStat(int fd, struct stat* info) { return ::fstat(fd, info); }
 
+int SystemCalls::FStatAt(int dirFd, const char* path, struct stat* info, int flags) {
+    return ::fstatat(dirFd, path, info, flags);
+}
+
+DIR* SystemCalls::FdOpenDir(int fd) { return ::fdopendir(fd); }
+
+struct dirent* SystemCalls::ReadDir(DIR* dir) { return ::readdir(dir); }
+
+int SystemCalls::CloseDir(DIR* dir) { return ::closedir(dir); }
+
 int SystemCalls::MkDir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
 
 int SystemCalls::Clone(int sourceFd, int targetFd) {
@@ -95,11 +105,7 @@ int SystemCalls::RenameNoReplace(int dirFd, const char* oldName, const char* new
 
 int SystemCalls::UnlinkAt(int dirFd, const char* path, int flags) { return ::unlinkat(dirFd, path, flags); }
 
-int SystemCalls::SetBlocking(int fd) {
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags == -1) return -1;
-    return ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-}
+int SystemCalls::SetBlocking(int fd) { return ::fcntl(fd, F_SETFL, 0); }
 
 bool SystemCalls::LocalTime(time_t seconds, struct tm* local) { return ::localtime_r(&seconds, local) != nullptr; }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -20,6 +21,11 @@ public:
     virtual int Stat(const char* path, struct stat* info);
     virtual int LStat(const char* path, struct stat* info);
     virtual int FStat(int fd, struct stat* info);
+    virtual int FStatAt(int dirFd, const char* path, struct stat* info, int flags);
+    // fdopendir, readdir and closedir: a folder's entries one by one.
+    virtual DIR* FdOpenDir(int fd);
+    virtual struct dirent* ReadDir(DIR* dir);
+    virtual int CloseDir(DIR* dir);
     virtual int MkDir(const char* path, mode_t mode);
     virtual int Clone(int sourceFd, int targetFd);  // FICLONE ioctl
     // copy_file_range at explicit offsets, which it advances.
@@ -37,7 +43,10 @@ public:
     // renameat2 with RENAME_NOREPLACE: fails with EEXIST rather than replace.
     virtual int RenameNoReplace(int dirFd, const char* oldName, const char* newName);
     virtual int UnlinkAt(int dirFd, const char* path, int flags);
-    virtual int SetBlocking(int fd);  // clears O_NONBLOCK
+    // Clears O_NONBLOCK in one call, and with it the other file status
+    // flags (O_APPEND, O_NOATIME, ...), which the descriptors it is used on
+    // were opened without.
+    virtual int SetBlocking(int fd);
     virtual bool LocalTime(time_t seconds, struct tm* local);  // localtime_r
 
     // The process-wide instance that makes the real calls.

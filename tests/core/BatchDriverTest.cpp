@@ -8,6 +8,7 @@
 #include "BatchDriver.h"
 #include "Error.h"
 #include "FakeBatchWindow.h"
+#include "FaultySystemCalls.h"
 #include "ScratchMount.h"
 #include "TempDir.h"
 #include "Utf.h"
@@ -16,6 +17,7 @@ namespace mirado {
 namespace {
 
 using test::FakeBatchWindow;
+using test::FaultySystemCalls;
 using test::ListFolder;
 using test::ReadFile;
 using test::TempDir;
@@ -26,6 +28,9 @@ using Values = std::vector<int>;
 TEST(BatchDriver, CopiesEveryFileAndMovesTheBar) {
     TempDir dir;
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir.Path() / name, name);
+    // Modes the umask cuts, mixed: what one copy learns must not mislead the next.
+    for (const auto& [name, mode] : {std::pair{"a.txt", 0666}, {"b.txt", 0600}, {"c.txt", 0666}})
+        ::chmod((dir.Path() / name).c_str(), static_cast<mode_t>(mode));
     FakeBatchWindow window(0);
 
     ProcessFiles(window, {dir.U16("a.txt"), dir.U16("b.txt"), dir.U16("c.txt")});
@@ -36,6 +41,11 @@ TEST(BatchDriver, CopiesEveryFileAndMovesTheBar) {
     EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"A.txt", "B.txt", "C.txt"}));
     EXPECT_EQ(ReadFile(dir.Path() / "_rename/B.txt"), "b.txt");
     EXPECT_EQ(ReadFile(dir.Path() / "b.txt"), "b.txt") << "sources are never written";
+    for (const auto& [name, mode] : {std::pair{"A.txt", 0666}, {"B.txt", 0600}, {"C.txt", 0666}}) {
+        struct stat copy {};
+        ASSERT_EQ(::stat((dir.Path() / "_rename" / name).c_str(), &copy), 0);
+        EXPECT_EQ(copy.st_mode & 07777, static_cast<mode_t>(mode)) << name;
+    }
 }
 
 TEST(BatchDriver, FilesFromDifferentFoldersGoBesideTheirSources) {
@@ -93,6 +103,63 @@ TEST(BatchDriver, TheSameFileTwiceGetsANumber) {
     ProcessFiles(window, {dir.U16("a.txt")});
     EXPECT_EQ(ReadFile(dir.Path() / "_rename/A.txt"), "a") << "renaming again never overwrites earlier results";
     EXPECT_EQ(ReadFile(dir.Path() / "_rename/A（2）.txt"), "changed");
+}
+
+// Another program saves files under names the batch is about to use: after
+// the batch read the folder (the check of the name finds it) and after the
+// check (the copy cannot take the name). Their files stay as they are and
+// the copies take the next number; a folder of the name is in the way.
+TEST(BatchDriver, NamesTakenByAnotherProgramDuringTheBatchAreLeftAlone) {
+    for (const bool unnamed : {true, false}) {
+        TempDir dir;
+        for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir.Path() / name, name);
+        const auto out = dir.Path() / "_rename";
+        FaultySystemCalls calls;
+        if (!unnamed) calls.Fail(FaultySystemCalls::Call::OpenUnnamed, EOPNOTSUPP);
+        calls.before = [&](FaultySystemCalls::Call call) {
+            if (call != FaultySystemCalls::Call::LinkAt && call != FaultySystemCalls::Call::RenameNoReplace) return;
+            // As A.txt is given its name, B.txt appears; as B（1）.txt is, so does B（1）.txt.
+            const bool a = std::filesystem::exists(out / "A.txt");
+            if (!a && !std::filesystem::exists(out / "B.txt")) WriteFile(out / "B.txt", "theirs");
+            if (a && !std::filesystem::exists(out / "B（1）.txt")) WriteFile(out / "B（1）.txt", "theirs too");
+        };
+        FileServices fso(calls);
+        FakeBatchWindow window(fso, 0);
+        std::filesystem::create_directories(out / "C.txt");
+
+        ProcessFiles(window, {dir.U16("a.txt"), dir.U16("b.txt"), dir.U16("c.txt")});
+
+        EXPECT_EQ(window.messages, std::vector<std::u16string>{u"17:コピー先のファイル「" + test::U16(out / "C.txt") +
+                                                               u"」を作成できません。同じ名前のファイルまたはフォルダーが既にあります。"});
+        EXPECT_EQ(ListFolder(out), (Names{"A.txt", "B.txt", "B（1）.txt", "B（2）.txt", "C.txt"})) << unnamed;
+        EXPECT_EQ(ReadFile(out / "B.txt"), "theirs");
+        EXPECT_EQ(ReadFile(out / "B（1）.txt"), "theirs too");
+        EXPECT_EQ(ReadFile(out / "B（2）.txt"), "b.txt");
+        EXPECT_TRUE(ListFolder(out / "C.txt").empty());
+    }
+}
+
+// A batch keeps its output folder open, but writes only into the folder
+// that the path names now: one moved away during a batch, or removed
+// between batches, is made again.
+TEST(BatchDriver, AnOutputFolderMovedAwayOrRemovedIsMadeAgain) {
+    TempDir dir;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir.Path() / name, name);
+    struct MovingWindow : FakeBatchWindow {
+        std::filesystem::path from, to;
+        void SetProgressValue(int value) override {
+            FakeBatchWindow::SetProgressValue(value);
+            if (value == 2) std::filesystem::rename(from, to);
+        }
+    } window;
+    window.from = dir.Path() / "_rename";
+    window.to = dir.Path() / "moved";
+    ProcessFiles(window, {dir.U16("a.txt"), dir.U16("b.txt")});
+    std::filesystem::remove_all(dir.Path() / "_rename");
+    ProcessFiles(window, {dir.U16("c.txt")});
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(ListFolder(dir.Path() / "moved"), Names{"A.txt"});
+    EXPECT_EQ(ListFolder(dir.Path() / "_rename"), Names{"C.txt"});
 }
 
 TEST(BatchDriver, AnEmptyListSetsMaximumZeroAndCopiesNothing) {

@@ -8,6 +8,7 @@
 #include "ErrorOf.h"
 #include "FakeBatchWindow.h"
 #include "FileServices.h"
+#include "TakenNames.h"
 #include "TargetPlacement.h"
 #include "TempDir.h"
 
@@ -68,7 +69,8 @@ TEST_P(UniquePath, FirstFreeNumberWins) {
             WriteFile(dir.Path() / name, "x");
     }
     FileServices fso;
-    EXPECT_EQ(GetUniquePath(fso, dir.U16(GetParam().target)), dir.U16(GetParam().expected));
+    TakenNames taken(fso);
+    EXPECT_EQ(GetUniquePath(fso, taken, dir.U16(GetParam().target)), dir.U16(GetParam().expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -92,8 +94,9 @@ TEST(TargetPlacement, AProbeThatFailsIsAnErrorNotAFreeName) {
     const std::string name(4090 - folder.string().size(), 'n');
     WriteFile(folder / (name + ".t"), "x");
     FileServices fso;
+    TakenNames taken(fso);
     const std::u16string target = test::U16(folder / (name + ".t"));
-    EXPECT_EQ(test::ErrorOf([&] { GetUniquePath(fso, target); }),
+    EXPECT_EQ(test::ErrorOf([&] { GetUniquePath(fso, taken, target); }),
               u"36:コピー先のファイル「" + target.substr(0, target.size() - 2) +
                   u"（1）.t」があるかどうかを確認できません。ファイル名またはパスが長すぎます。");
 }
@@ -108,10 +111,14 @@ TEST(TargetPlacement, CounterStopsAt32767) {
     touch("A.jpg");
     for (int n = 1; n <= 32766; ++n) touch("A（" + std::to_string(n) + "）.jpg");
     FileServices fso;
-    EXPECT_EQ(GetUniquePath(fso, dir.U16("A.jpg")), dir.U16("A（32767）.jpg"));
+    const auto unique = [&] {
+        TakenNames taken(fso);
+        return GetUniquePath(fso, taken, dir.U16("A.jpg"));
+    };
+    EXPECT_EQ(unique(), dir.U16("A（32767）.jpg"));
 
     touch("A（32767）.jpg");
-    EXPECT_EQ(test::ErrorOf([&] { GetUniquePath(fso, dir.U16("A.jpg")); }),
+    EXPECT_EQ(test::ErrorOf(unique),
               u"1001:「" + dir.U16("A.jpg") + u"」には番号（1）から（32767）までの名前がすべて使われているため、コピーできません。");
 }
 

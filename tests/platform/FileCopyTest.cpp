@@ -32,24 +32,27 @@ using Call = FaultySystemCalls::Call;
 using Names = std::vector<std::string>;
 
 TEST(FileCopy, CopiesDataPermissionsAndTimes) {
-    TempDir dir;
-    const auto source = dir.Path() / "src.bin";
-    std::string data(3 * 1024 * 1024 + 17, '\0');
-    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 31 % 251);
-    WriteFile(source, data);
-    ::chmod(source.c_str(), 0640);
-    const struct timespec times[2] = {{1000000000, 5}, {1258416303, 123456789}};
-    ::utimensat(AT_FDCWD, source.c_str(), times, 0);
+    // An empty file takes its name at once; it must end up the same way.
+    for (const size_t size : {size_t{3 * 1024 * 1024 + 17}, size_t{0}}) {
+        TempDir dir;
+        const auto source = dir.Path() / "src.bin";
+        std::string data(size, '\0');
+        for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 31 % 251);
+        WriteFile(source, data);
+        ::chmod(source.c_str(), 0640);
+        const struct timespec times[2] = {{1000000000, 5}, {1258416303, 123456789}};
+        ::utimensat(AT_FDCWD, source.c_str(), times, 0);
 
-    FileServices().CopyNoReplace(dir.U16("src.bin"), dir.U16("copy.bin"));
+        FileServices().CopyNoReplace(dir.U16("src.bin"), dir.U16("copy.bin"));
 
-    EXPECT_EQ(ReadFile(dir.Path() / "copy.bin"), data);
-    struct stat copy {};
-    ASSERT_EQ(::stat((dir.Path() / "copy.bin").c_str(), &copy), 0);
-    EXPECT_EQ(copy.st_mode & 07777, 0640u);
-    EXPECT_EQ(copy.st_mtim.tv_sec, 1258416303);
-    EXPECT_EQ(copy.st_mtim.tv_nsec, 123456789);
-    EXPECT_EQ(ReadFile(source), data) << "the source is untouched";
+        EXPECT_EQ(ReadFile(dir.Path() / "copy.bin"), data);
+        struct stat copy {};
+        ASSERT_EQ(::stat((dir.Path() / "copy.bin").c_str(), &copy), 0);
+        EXPECT_EQ(copy.st_mode & 07777, 0640u) << size;
+        EXPECT_EQ(copy.st_mtim.tv_sec, 1258416303) << size;
+        EXPECT_EQ(copy.st_mtim.tv_nsec, 123456789) << size;
+        EXPECT_EQ(ReadFile(source), data) << "the source is untouched";
+    }
 }
 
 TEST(FileCopy, EveryWayOfCopyingGivesTheSameFile) {
@@ -280,6 +283,10 @@ TEST(FileCopy, FailuresNameThePathInvolved) {
     EXPECT_TRUE(ListFolder(dir.Path() / "elsewhere").empty());
     EXPECT_EQ(copy("src.txt", dir.U16("taken")),
               u"17:コピー先のファイル「" + dir.U16("taken") + u"」を作成できません。同じ名前のファイルまたはフォルダーが既にあります。");
+    WriteFile(dir.Path() / "empty.txt", "");  // created under its name at once, but never in place of a file
+    EXPECT_EQ(copy("empty.txt", dir.U16("src.txt")),
+              u"17:コピー先のファイル「" + dir.U16("src.txt") + u"」を作成できません。同じ名前のファイルまたはフォルダーが既にあります。");
+    EXPECT_EQ(ReadFile(dir.Path() / "src.txt"), "x");
     // 86 full-width letters are 258 bytes in UTF-8, over the 255 a name may have.
     const std::u16string longName = dir.U16() + u"/" + std::u16string(86, u'Ａ') + u".txt";
     const int copiesBefore = calls.Count(Call::CopyFileRange);
