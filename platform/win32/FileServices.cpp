@@ -195,9 +195,51 @@ long CopyData(SystemCalls& calls, HANDLE source, HANDLE target, LONGLONG size) {
 
 }  // namespace
 
+// Each copy here opens what it needs itself; a batch keeps nothing.
+struct FileServices::BatchState {};
+
+FileServices::BatchScope::BatchScope(FileServices& fso) : fso_(fso), owner_(!fso.batch_) {
+    if (owner_) fso.batch_ = std::make_unique<BatchState>();
+}
+
+FileServices::BatchScope::~BatchScope() {
+    if (owner_) fso_.batch_.reset();
+}
+
 FileServices::FileServices(SystemCalls& calls) : calls_(&calls) {}
 
 FileServices::FileServices() : calls_(&SystemCalls::Real()) {}
+
+FileServices::~FileServices() = default;
+
+std::vector<std::u16string> FileServices::ListFileNames(std::u16string_view folder) const {
+    std::vector<std::u16string> names;
+    WIN32_FIND_DATAW entry;
+    const std::wstring pattern = LongPath(*calls_, std::u16string(folder) + kPathSeparator + u"*");
+    const HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        // Everything that FileExists finds: all but folders of their own.
+        if (!IsRealFolder(entry.dwFileAttributes)) {
+            const std::wstring_view name(entry.cFileName);
+            names.emplace_back(name.begin(), name.end());
+        }
+    } while (::FindNextFileW(find, &entry));
+    ::FindClose(find);
+    return names;
+}
+
+std::u16string FileServices::NameKey(std::u16string_view name) const {
+    // The file system takes names that differ in case for the same name; it
+    // compares them by simple upper case, whatever the user's language.
+    const std::wstring wide = Wide(name);
+    std::wstring upper(wide.size(), L'\0');
+    const int length = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), static_cast<int>(wide.size()),
+                                       upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0);
+    if (length <= 0) return std::u16string(name);
+    return std::u16string(upper.begin(), upper.begin() + length);
+}
 
 bool FileServices::FolderExists(std::u16string_view path) const {
     return IsRealFolder(calls_->Attributes(LongPath(*calls_, path).c_str()));
@@ -252,7 +294,12 @@ void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view
     times.LastWriteTime = before.basic.LastWriteTime;
     calls.SetInfo(file.Get(), FileBasicInfo, &times, sizeof times);
 
-    if (const long error = file.Commit(LongPath(calls, target))) throw SystemError(error, kCannotCreateTarget, target);
+    if (const long error = file.Commit(LongPath(calls, target))) {
+        // Taken meanwhile (in any case): nothing was replaced, another name may do.
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+            throw NameTakenError(SystemError(error, kCannotCreateTarget, target));
+        throw SystemError(error, kCannotCreateTarget, target);
+    }
 
     // Read-only only now: a read-only temporary file could not be removed.
     if ((before.basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
