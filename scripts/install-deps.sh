@@ -2,14 +2,14 @@
 # Installs the Debian packages that a build needs, when they are missing.
 #   install-deps.sh run    the program: compiler, CMake, ICU, Qt, fonts
 #   install-deps.sh test   the above plus GoogleTest, Google Benchmark and
-#                          the tools the window tests use
+#                          the tools the window tests and benchmarks use
 set -euo pipefail
 
 BUILD_PACKAGES=(g++ cmake make pkg-config libicu-dev
     qt6-base-dev qt6-translations-l10n libgl-dev fonts-noto-cjk
     xdg-utils)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev
-    desktop-file-utils appstream xvfb xauth x11-apps imagemagick openbox xdotool)
+    desktop-file-utils appstream xvfb xauth x11-apps imagemagick openbox xdotool libx11-dev)
 
 packages=("${BUILD_PACKAGES[@]}")
 case "${1:-run}" in

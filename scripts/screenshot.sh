@@ -107,7 +107,7 @@ xdotool key Return
 for _ in $(seq 50); do [ -e "$work/photos/_rename/photo_0001.jpg" ] && break; sleep 0.1; done
 sleep 0.3
 if [ -e "$work/photos/_rename/photo_0001.jpg" ] && [ -e "$work/photos/IMG_0001.jpg" ]; then
-    echo "drop: copied to _rename/photo_0001.jpg ($(cat "$work/drag.log"))"
+    echo "drop: copied to _rename/photo_0001.jpg ($(grep -m1 '^drop action' "$work/drag.log"))"
 else
     echo "drop: the batch did not copy the file" >&2
     ls -R "$work/photos" >&2

@@ -10,6 +10,7 @@
 
 #include "Appearance.h"
 #include "BatchDriver.h"
+#include "BatchRunner.h"
 #include "ConversionType.h"
 #include "DocumentService.h"
 #include "DropFrame.h"
@@ -101,6 +102,9 @@ void frmMain::CreateControls() {
     cmdHelp->setAccessibleName(QStringLiteral("ヘルプ"));
     cmdHelp->setAccessibleDescription(QStringLiteral("ヘルプ（Readme.html）を開きます。"));
 
+    mobjBatch = std::make_unique<mirado::ui::BatchRunner>(
+        *this, *prgBar, [this](const std::vector<std::u16string>& files) { mirado::ProcessFiles(*this, files); });
+
     QWidget::setTabOrder(cboType, cmdHelp);
     cboType->setFocus();
 
@@ -133,12 +137,7 @@ void frmMain::SetProgressMax(int maximum) {
 
 void frmMain::SetProgressValue(int value) {
     if (value < 0 || value > mintProgressMax) RefuseValue();
-    // setValue() is also what reports the value to assistive technology:
-    // however the painting below may be thinned out, every value goes
-    // through it.
-    prgBar->setValue(value);
-    // The batch runs without returning to the event loop: paint now.
-    prgBar->repaint();
+    mobjBatch->SetProgress(value);
 }
 
 mirado::FileServices& frmMain::Fso() {
@@ -165,7 +164,7 @@ void frmMain::ShowErrorReport(const std::u16string& text) {
 void frmMain::fraDrag_FilesDropped(const QList<QUrl>& urls) {
     // A closed window has released its file services and takes no batch.
     if (!mobjFSO) return;
-    mirado::ProcessFiles(*this, mirado::ui::DroppedPaths(urls));
+    mobjBatch->Start(mirado::ui::DroppedPaths(urls));
 }
 
 void frmMain::cmdHelp_Click() { mobjDocuments.Open(this, QStringLiteral("Readme.html")); }

@@ -19,13 +19,16 @@ class DocumentService;
 class FileServices;
 class MessageBoxService;
 namespace ui {
+class BatchRunner;
 class DropFrame;
 }
 }  // namespace mirado
 
 // The main window: the list of conversion types, the drop frame, the
 // progress bar and the help button. It holds what the batch engine reads and
-// writes between drops and hands every drop to the engine unchanged.
+// writes between drops and hands every drop to the engine unchanged, through
+// a BatchRunner that answers the drop first and keeps the window alive but
+// still while the batch runs.
 class frmMain : public QWidget, public mirado::BatchWindow {
     Q_OBJECT
 
@@ -67,6 +70,8 @@ private:
     QProgressBar* prgBar = nullptr;
     QPushButton* cmdHelp = nullptr;
 
+    // Runs each drop's batch; made after the controls it works with.
+    std::unique_ptr<mirado::ui::BatchRunner> mobjBatch;
     std::unique_ptr<mirado::FileServices> mobjFSO;
     std::u16string mstrFind;
     std::u16string mstrReplace;

@@ -9,6 +9,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 #include "TempDir.h"
 #include "UiTestSupport.h"
@@ -19,6 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using mirado::test::DragAndDrop;
 using mirado::test::ModalDriver;
+using mirado::test::RunQueuedWork;
 using mirado::test::WriteFile;
 using Names = std::vector<std::string>;
 
@@ -37,10 +40,12 @@ QString In(const fs::path& folder, QString text) {
     return text.replace(QStringLiteral("%1"), QString::fromStdString(folder.string()));
 }
 
-// A shown main window of the given type whose error boxes are recorded.
+// A shown main window of the given type whose error boxes and opened
+// documents are recorded.
 struct ShownWindow {
     mirado::test::RecordingMessages messages;
-    frmMain window{messages, mirado::DocumentService::Real()};
+    mirado::test::RecordingDocuments documents;
+    frmMain window{messages, documents};
     QProgressBar* prgBar = window.findChild<QProgressBar*>();
     QWidget* lblDrag = window.findChild<QWidget*>(QStringLiteral("lblDrag"));  // inside the frame
     explicit ShownWindow(int type) {
@@ -75,6 +80,8 @@ TEST_P(DropOnTheWindow, RunsTheBatch) {
                                                         : Url(dir.Path() / entry.toStdString()));
     ShownWindow w(row.type);
     EXPECT_EQ(DragAndDrop(w.window, *w.lblDrag, urls, row.actions, row.modifiers), row.answer);
+    EXPECT_FALSE(fs::exists(dir.Path() / "_rename")) << "the batch ran before the drop was answered";
+    RunQueuedWork();
     EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
     EXPECT_EQ(fs::exists(dir.Path() / "_rename"), !row.copies.empty());
     for (const std::string& file : row.files) EXPECT_TRUE(fs::exists(dir.Path() / file)) << file;
@@ -120,31 +127,82 @@ struct PaintRecorder : QObject {
     }
 };
 
-// The batch runs without returning to the event loop; still each value is
-// painted, although with this many files one step moves the bar by less than
-// a chunk, and each is reported to assistive technology, which reads it
-// through the bar's value interface when the bar reports a change.
-TEST(DropProgress, EveryValueIsPaintedAndReportedWhileTheBatchRuns) {
-    mirado::test::TempDir dir;
+// count files f1.txt, f2.txt, ... in folder, as addresses in that order.
+QList<QUrl> NumberedFiles(const fs::path& folder, int count) {
     QList<QUrl> urls;
-    std::vector<int> expected;
-    for (int i = 1; i <= 60; ++i) {
-        WriteFile(dir.Path() / (std::to_string(i) + ".txt"), "x");
-        urls << Url(dir.Path() / (std::to_string(i) + ".txt"));
-        expected.push_back(i);
+    for (int i = 1; i <= count; ++i) {
+        const fs::path file = folder / ("f" + std::to_string(i) + ".txt");
+        WriteFile(file, "x");
+        urls << Url(file);
     }
+    return urls;
+}
+
+// Each value reaches assistive technology, which reads it through the bar's
+// value interface when the bar reports a change. The bar is painted only at
+// the turns that the batch gives the event loop, and once more at the end.
+TEST(DropProgress, ReportsEveryValueAndPaintsOnlyWhenTheEventLoopTurns) {
+    mirado::test::TempDir dir;
+    const QList<QUrl> urls = NumberedFiles(dir.Path(), 500);
+    std::vector<int> expected;
+    for (int i = 1; i <= 500; ++i) expected.push_back(i);
     expected.push_back(0);
     ShownWindow w(0);
     QCoreApplication::processEvents();
     PaintRecorder recorder(w.prgBar);
     QAccessibleValueInterface* value = QAccessible::queryAccessibleInterface(w.prgBar)->valueInterface();
     std::vector<int> reported;
-    QObject::connect(w.prgBar, &QProgressBar::valueChanged,
-                     [&] { reported.push_back(value->currentValue().toInt()); });
+    QObject::connect(w.prgBar, &QProgressBar::valueChanged, [&](int v) {
+        reported.push_back(value->currentValue().toInt());
+        if (v == 10) QThread::msleep(20);  // makes a turn due
+    });
+    int turns = 0;
+    QTimer turn;
+    QObject::connect(&turn, &QTimer::timeout, [&] { ++turns; });
+    turn.start(0);
     DragAndDrop(w.window, *w.lblDrag, urls);
-    recorder.painted.erase(std::unique(recorder.painted.begin(), recorder.painted.end()), recorder.painted.end());
-    EXPECT_EQ(recorder.painted, expected);
+    RunQueuedWork();
     EXPECT_EQ(reported, expected);
+    ASSERT_GE(recorder.painted.size(), 2u);
+    EXPECT_EQ(std::count(recorder.painted.begin(), recorder.painted.end(), 10), 1);  // the turn right after the pause
+    EXPECT_EQ(recorder.painted.back(), 0);
+    EXPECT_TRUE(std::is_sorted(recorder.painted.begin(), recorder.painted.end() - 1));
+    EXPECT_LE(recorder.painted.size(), static_cast<size_t>(turns) + 1);
+}
+
+// While a batch runs, the window takes no input and no other drop, and a
+// request to close it is carried out when the batch has ended. The event
+// loop still turns meanwhile, for all but the user's input.
+TEST(BusyWindow, TakesNoInputUntilTheBatchEnds) {
+    mirado::test::TempDir dir;
+    const QList<QUrl> urls = NumberedFiles(dir.Path(), 20);
+    WriteFile(dir.Path() / "other.txt", "o");
+    ShownWindow w(0);
+    auto* cboType = w.window.findChild<QComboBox*>();
+    Qt::DropAction second = Qt::CopyAction;
+    bool closed = true;
+    int valueAtTurn = -1;
+    QObject::connect(w.prgBar, &QProgressBar::valueChanged, [&](int v) {
+        if (v != 10) return;
+        QTest::keyClick(cboType, Qt::Key_Down);  // would choose lower case
+        QTest::mouseClick(w.window.findChild<QPushButton*>(QStringLiteral("cmdHelp")), Qt::LeftButton);
+        second = DragAndDrop(w.window, *w.lblDrag, {Url(dir.Path() / "other.txt")});
+        closed = w.window.close();
+        QMetaObject::invokeMethod(w.prgBar, [&] { valueAtTurn = w.prgBar->value(); }, Qt::QueuedConnection);
+        QThread::msleep(20);  // makes a turn due
+    });
+    DragAndDrop(w.window, *w.lblDrag, urls);
+    RunQueuedWork();
+    EXPECT_EQ(second, Qt::IgnoreAction);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(valueAtTurn, 10);
+    EXPECT_EQ(cboType->currentIndex(), 0);
+    EXPECT_TRUE(w.documents.paths.empty());
+    const Names copies = Contents(dir.Path() / "_rename");  // all in upper case, none of other.txt
+    EXPECT_EQ(copies.size(), 20u);
+    EXPECT_EQ(std::count_if(copies.begin(), copies.end(), [](const std::string& c) { return c[0] == 'F'; }), 20);
+    EXPECT_FALSE(w.window.isVisible()) << "closed when the batch ended";
+    EXPECT_EQ(w.prgBar->value(), 0);
 }
 
 TEST(DropFailure, ShowsACriticalBoxWithOneOKButton) {
@@ -164,6 +222,7 @@ TEST(DropFailure, ShowsACriticalBoxWithOneOKButton) {
             QTest::mouseClick(box->buttons().front(), Qt::LeftButton);
         });
         DragAndDrop(window, *window.findChild<QWidget*>(QStringLiteral("fraDrag")), {Url(dir.Path() / "folder")});
+        RunQueuedWork();
     }
     EXPECT_EQ(seen, (QStringList{QStringLiteral("Mirado"), In(dir.Path(), kFolderRefused), QStringLiteral("OK")}));
 }
@@ -202,6 +261,7 @@ TEST_P(DropWithReplace, AsksForTheTextsFirst) {
             row.answer(dialog);
         });
         DragAndDrop(w.window, *w.lblDrag, {Url(dir.Path() / "banana.txt")});
+        RunQueuedWork();
     }
     EXPECT_EQ(focusAtOpen, QStringLiteral("txtFind"));
     EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
@@ -225,6 +285,7 @@ TEST_P(DropWithReplace, AsksForTheTextsFirst) {
         Key(dialog, Qt::Key_Escape);
     });
     DragAndDrop(w.window, *w.lblDrag, {Url(dir.Path() / "banana.txt")});
+    RunQueuedWork();
     EXPECT_EQ(again, (QStringList{QString(), QString(), QStringLiteral("txtReplace"), QStringLiteral("cmdOK"),
                                   QStringLiteral("cmdCancel"), QStringLiteral("txtFind")}));
     EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);

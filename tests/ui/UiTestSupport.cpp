@@ -53,4 +53,6 @@ Qt::DropAction DragAndDrop(QWidget& window, QWidget& target, const QList<QUrl>& 
     return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
 }
 
+void RunQueuedWork() { QCoreApplication::sendPostedEvents(); }
+
 }  // namespace mirado::test

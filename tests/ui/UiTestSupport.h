@@ -25,6 +25,16 @@ public:
     std::vector<QString> texts;
 };
 
+// A document service that records the paths it is asked to open.
+class RecordingDocuments : public DocumentService {
+public:
+    bool Open(QWidget* /*owner*/, const QString& path) override {
+        paths.push_back(path);
+        return true;
+    }
+    std::vector<QString> paths;
+};
+
 // Answers the first modal widget that appears while the object lives, from
 // a timer, as a user answers a dialog that the code under test shows with
 // exec(). The test fails when no modal widget came, or when it was still open
@@ -62,6 +72,10 @@ void ShowAndActivate(QWidget& window);
 Qt::DropAction DragAndDrop(QWidget& window, QWidget& target, const QList<QUrl>& urls,
                            Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction,
                            Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+// Does what the event loop was asked to do once it gets back control, as
+// after a drop: runs the batch that a drop started, to its end.
+void RunQueuedWork();
 
 }  // namespace mirado::test
 
