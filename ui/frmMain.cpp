@@ -15,6 +15,7 @@
 #include "DocumentService.h"
 #include "DropFrame.h"
 #include "Error.h"
+#include "ErrorNumbers.h"
 #include "FileServices.h"
 #include "MessageBoxService.h"
 #include "Twips.h"
@@ -24,10 +25,24 @@ using mirado::ui::TwipsRect;
 
 namespace {
 
-// The number and text of the error a control raises for a value it cannot take.
-constexpr int kErrorInvalidPropertyValue = 380;
+using mirado::kErrorInvalidPropertyValue;
 
+// The error a control raises for a value it cannot take.
 [[noreturn]] void RefuseValue() { throw mirado::Error(kErrorInvalidPropertyValue, u"プロパティの値が無効です。"); }
+
+// What the help button says when it cannot show the help.
+QString HelpProblem(mirado::DocumentService::Result result) {
+    switch (result) {
+    case mirado::DocumentService::Result::Missing:
+        return QStringLiteral("ヘルプのファイル「Readme.html」が見つかりません。"
+                              "作業フォルダーにも、プログラムのフォルダーにもありません。");
+    case mirado::DocumentService::Result::NotOpened:
+        return QStringLiteral("ヘルプのファイル「Readme.html」を開けませんでした。"
+                              "HTML ファイルを開くアプリケーションが設定されているか確認してください。");
+    case mirado::DocumentService::Result::Opened: break;
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -167,4 +182,7 @@ void frmMain::fraDrag_FilesDropped(const QList<QUrl>& urls) {
     mobjBatch->Start(mirado::ui::DroppedPaths(urls));
 }
 
-void frmMain::cmdHelp_Click() { mobjDocuments.Open(this, QStringLiteral("Readme.html")); }
+void frmMain::cmdHelp_Click() {
+    const QString problem = HelpProblem(mobjDocuments.Open(this, QStringLiteral("Readme.html")));
+    if (!problem.isEmpty()) mobjMessages.ShowError(this, problem);
+}

@@ -143,15 +143,21 @@ struct WorkingFolder {
     ~WorkingFolder() { fs::current_path(previous); }
 };
 
-// The help button opens Readme.html of the working folder when it is a file,
-// and the program itself shows nothing either way.
-TEST(HelpButton, OpensTheReadMeOfTheWorkingFolder) {
-    for (const std::string_view readMe : {"file", "missing", "folder"}) {
+// The help button opens Readme.html of the working folder, else the one
+// beside the program; when there is none it says so.
+TEST(HelpButton, OpensTheReadMeOfTheWorkingFolderOrBesideTheProgram) {
+    const fs::path programFolder = QCoreApplication::applicationDirPath().toStdString();
+    for (const std::string_view readMe : {"file", "beside_program", "missing", "folder"}) {
         SCOPED_TRACE(std::string(readMe));
         mirado::test::TempDir dir;
-        const fs::path path = fs::canonical(dir.Path()) / "Readme.html";
-        if (readMe == "file") mirado::test::WriteFile(path, "<p>help</p>");
+        const fs::path path = readMe == "beside_program" ? programFolder / "Readme.html"
+                                                         : fs::canonical(dir.Path()) / "Readme.html";
+        if (readMe == "file" || readMe == "beside_program") mirado::test::WriteFile(path, "<p>help</p>");
         if (readMe == "folder") fs::create_directory(path);
+        struct Remove {
+            fs::path path;
+            ~Remove() { fs::remove(path); }
+        } remove{readMe == "beside_program" ? path : fs::path()};
         WorkingFolder cwd(dir.Path());
         mirado::test::FileUrlRecorder recorder;
         mirado::test::RecordingMessages messages;
@@ -159,9 +165,13 @@ TEST(HelpButton, OpensTheReadMeOfTheWorkingFolder) {
         mirado::test::ShowAndActivate(window);
         const qsizetype windowsBefore = QApplication::topLevelWidgets().size();
         QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdHelp")), Qt::LeftButton);
+        const bool found = readMe == "file" || readMe == "beside_program";
         const std::vector<QUrl> expected{QUrl::fromLocalFile(QString::fromStdString(path.string()))};
-        EXPECT_EQ(recorder.urls, readMe == "file" ? expected : std::vector<QUrl>{});
-        EXPECT_TRUE(messages.texts.empty());
+        EXPECT_EQ(recorder.urls, found ? expected : std::vector<QUrl>{});
+        EXPECT_EQ(messages.texts, found ? std::vector<QString>{}
+                                        : std::vector<QString>{QStringLiteral(
+                                              "ヘルプのファイル「Readme.html」が見つかりません。"
+                                              "作業フォルダーにも、プログラムのフォルダーにもありません。")});
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
         EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);
     }

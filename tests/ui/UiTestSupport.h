@@ -28,9 +28,9 @@ public:
 // A document service that records the paths it is asked to open.
 class RecordingDocuments : public DocumentService {
 public:
-    bool Open(QWidget* /*owner*/, const QString& path) override {
+    Result Open(QWidget* /*owner*/, const QString& path) override {
         paths.push_back(path);
-        return true;
+        return Result::Opened;
     }
     std::vector<QString> paths;
 };
