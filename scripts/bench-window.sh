@@ -60,28 +60,9 @@ last_copy="$photos/_rename/IMG_${last#img_}"
 echo "Data: $files files of 4 KiB on $(df -PT "$data" | awk 'NR == 2 { print $2 }'); $(nproc) cores," \
     "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
 
-# The visible window of process $2 whose title matches the pattern $1; waits for it.
-wait_window() {
-    for _ in $(seq 100); do
-        for id in $(xdotool search --onlyvisible --pid "$2" 2>/dev/null); do
-            # shellcheck disable=SC2053
-            [[ "$(xdotool getwindowname "$id")" == $1 ]] && { echo "$id"; return 0; }
-        done
-        sleep 0.1
-    done
-    echo "no window \"$1\"" >&2
-    return 1
-}
-
-display=90
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-export DISPLAY=":$display"
-Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
+# shellcheck source=lib/xsession.sh
+. "$root/scripts/lib/xsession.sh"
+start_x_session
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export LANG=C.UTF-8 QT_QPA_PLATFORM=xcb
@@ -102,20 +83,10 @@ window_round() {
     pids+=($drag_source)
     local source_window
     source_window=$(wait_window drag-source $drag_source)
-    xdotool windowmove --sync "$source_window" 450 300
-    sleep 0.5
     "$probe" --window "$main" --pid "$mirado" --drag-log "$work/drag.log" --last "$last_copy" >"$work/window.log" &
     local probe_pid=$!
     sleep 0.5  # pings of the idle window first
-    eval "$(xdotool getwindowgeometry --shell "$main")"
-    local drop_x=$((X + 156)) drop_y=$((Y + 116))
-    xdotool mousemove --sync 530 340 mousedown 1
-    for step in $(seq 1 10); do
-        xdotool mousemove --sync $((530 + (drop_x - 530) * step / 10)) $((340 + (drop_y - 340) * step / 10))
-        sleep 0.02
-    done
-    sleep 0.2
-    xdotool mouseup 1
+    drag_onto_drop_frame "$source_window" "$main" 0.02
     wait "$probe_pid"
     kill "$drag_source" 2>/dev/null || true
     wait "$drag_source" 2>/dev/null || true

@@ -13,17 +13,7 @@ cd "$root"
 qt=$(realpath -m "${MIRADO_QT_CACHE:-$HOME/.cache/mirado/qt6-mingw64}")
 scripts/build-qt-mingw.sh "$qt"
 
-PACKAGES=(zip qt6-translations-l10n)
-missing=()
-for p in "${PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
-fi
+scripts/install-deps.sh windows
 
 build=build-windows-app
 export MIRADO_QT_PREFIX=$qt

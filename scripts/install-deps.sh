@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a build needs, when they are missing.
-#   install-deps.sh run    the program: compiler, CMake, ICU, Qt, fonts
-#   install-deps.sh test   the above plus GoogleTest, Google Benchmark and
-#                          the tools the window tests and benchmarks use
+#   install-deps.sh run            the program: compiler, CMake, Qt, fonts
+#   install-deps.sh test           the above plus GoogleTest, Google Benchmark,
+#                                  ICU and the tools the window tests use
+#   install-deps.sh deb            the program plus what makes its Debian package
+#   install-deps.sh windows-test   the mingw-w64 cross compiler, Wine and the
+#                                  GoogleTest sources
+#   install-deps.sh windows        the cross compiler and what builds Qt for
+#                                  Windows and packs the program
 set -euo pipefail
 
-BUILD_PACKAGES=(g++ cmake make pkg-config libicu-dev
+BUILD_PACKAGES=(g++ cmake make pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev fonts-noto-cjk
     xdg-utils)
-TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev
+TEST_PACKAGES=(libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
     desktop-file-utils appstream xvfb xauth x11-apps imagemagick openbox xdotool libx11-dev)
+WINDOWS_TEST_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64)
+WINDOWS_PACKAGES=(cmake ninja-build dpkg-dev g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools
+    qt6-translations-l10n perl python3 zip unzip)
 
-packages=("${BUILD_PACKAGES[@]}")
 case "${1:-run}" in
-    run) ;;
-    test) packages+=("${TEST_PACKAGES[@]}") ;;
-    *) echo "usage: $0 run|test" >&2; exit 2 ;;
+    run) packages=("${BUILD_PACKAGES[@]}") ;;
+    test) packages=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+    deb) packages=("${BUILD_PACKAGES[@]}" dpkg-dev) ;;
+    windows-test) packages=("${WINDOWS_TEST_PACKAGES[@]}") ;;
+    windows) packages=("${WINDOWS_PACKAGES[@]}") ;;
+    *) echo "usage: $0 run|test|deb|windows-test|windows" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -31,27 +31,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The visible window whose title matches the pattern; waits for it.
-wait_window() {
-    for _ in $(seq 200); do
-        for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-            # shellcheck disable=SC2053
-            [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == $1 ]] && { echo "$id"; return 0; }
-        done
-        sleep 0.1
-    done
-    echo "no window \"$1\"" >&2
-    return 1
-}
-
-display=90
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-export DISPLAY=":$display"
-Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
+# shellcheck source=lib/xsession.sh
+. "$root/scripts/lib/xsession.sh"
+start_x_session
 
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 wineboot --init >"$work/wineboot.log" 2>&1
@@ -71,19 +53,10 @@ import -window "$main" -frame "$root/docs/screenshot-windows.png"
 echo "saved docs/screenshot-windows.png"
 
 "$source_tool" "$work/photos/img_0001.jpg" "$work/photos/img_0002.jpg" >"$work/drag.log" 2>&1 &
-pids+=($!)
+drag_source=$!
+pids+=($drag_source)
 source_window=$(wait_window drag-source)
-xdotool windowmove --sync "$source_window" 450 420
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$main")"
-drop_x=$((X + 156)) drop_y=$((Y + 116))
-xdotool mousemove --sync 530 460 mousedown 1
-for step in $(seq 1 12); do
-    xdotool mousemove --sync $((530 + (drop_x - 530) * step / 12)) $((460 + (drop_y - 460) * step / 12))
-    sleep 0.08
-done
-sleep 0.5
-xdotool mouseup 1
+drag_onto_drop_frame "$source_window" "$main" 0.08
 for _ in $(seq 100); do [ -e "$work/photos/_rename/IMG_0002.jpg" ] && break; sleep 0.1; done
 if [ ! -e "$work/photos/_rename/IMG_0001.jpg" ] || [ ! -e "$work/photos/_rename/IMG_0002.jpg" ]; then
     echo "drop: the Windows program did not copy the files" >&2
@@ -92,9 +65,10 @@ if [ ! -e "$work/photos/_rename/IMG_0001.jpg" ] || [ ! -e "$work/photos/_rename/
 fi
 
 # The finished batch: the window, and the copies as Linux sees them.
+kill "$drag_source" 2>/dev/null || true
 listing=$(cd "$work/photos" && printf 'photos/:\n%s\n\nphotos/_rename/:\n%s\n' "$(ls -p | grep -v /)" "$(ls _rename)")
 xmessage -geometry +380+60 -title "copies" "$listing" &
 pids+=($!)
 sleep 1.5
 import -window root -crop 720x300+20+10 "$root/docs/screenshot-windows-batch.png"
-echo "saved docs/screenshot-windows-batch.png ($(cat "$work/drag.log"))"
+echo "saved docs/screenshot-windows-batch.png ($(grep -m1 'drop finished' "$work/drag.log"))"

@@ -22,19 +22,8 @@ for command in Xvfb xdotool import openbox; do
     command -v "$command" >/dev/null || { echo "missing $command: scripts/install-deps.sh test" >&2; exit 1; }
 done
 
-# The visible window of process $2 whose title matches the pattern $1; waits for it.
-# (Titles are compared here, as xdotool's own search cannot match Japanese.)
-wait_window() {
-    for _ in $(seq 100); do
-        for id in $(xdotool search --onlyvisible --pid "$2" 2>/dev/null); do
-            # shellcheck disable=SC2053
-            [[ "$(xdotool getwindowname "$id")" == $1 ]] && { echo "$id"; return 0; }
-        done
-        sleep 0.1
-    done
-    echo "no window \"$1\"" >&2
-    return 1
-}
+# shellcheck source=lib/xsession.sh
+. "$root/scripts/lib/xsession.sh"
 
 work=$(mktemp -d)
 pids=()
@@ -45,16 +34,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A free display number.
-display=90
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-export DISPLAY=":$display"
-Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-sleep 1
+start_x_session
 
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -81,17 +61,7 @@ sleep 0.3
 "$source_tool" "$work/photos/IMG_0001.jpg" >"$work/drag.log" 2>&1 &
 pids+=($!)
 source_window=$(wait_window drag-source $!)
-xdotool windowmove --sync "$source_window" 450 300
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$main")"
-drop_x=$((X + 156)) drop_y=$((Y + 116))
-xdotool mousemove --sync 530 340 mousedown 1
-for step in $(seq 1 10); do
-    xdotool mousemove --sync $((530 + (drop_x - 530) * step / 10)) $((340 + (drop_y - 340) * step / 10))
-    sleep 0.05
-done
-sleep 0.3
-xdotool mouseup 1
+drag_onto_drop_frame "$source_window" "$main"
 
 dialog=$(wait_window 置換 "$mirado")
 sleep 0.5
