@@ -64,13 +64,13 @@ void StatSource(SystemCalls& calls, std::u16string_view source, struct stat& inf
 // is what the open file says of itself.
 int OpenSource(SystemCalls& calls, std::u16string_view source, struct stat& info) {
     StatSource(calls, source, info);
-    // O_NONBLOCK guards against the file being swapped for a FIFO in between.
+    // O_NONBLOCK guards against the file being swapped for a FIFO in between;
+    // on a regular file it changes nothing, so it stays set.
     const int fd = calls.Open(ToUtf8(source).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
     if (fd < 0) throw SystemError(errno, kCannotOpenSource, source);
     FdGuard guard(calls, fd);
     if (calls.FStat(fd, &info) != 0) throw SystemError(errno, kCannotOpenSource, source);
     if (!S_ISREG(info.st_mode)) throw NotRegularFileError(source);
-    if (calls.SetBlocking(fd) != 0) throw SystemError(errno, kCannotOpenSource, source);
     return guard.Release();
 }
 

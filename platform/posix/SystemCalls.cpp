@@ -105,7 +105,6 @@ int SystemCalls::RenameNoReplace(int dirFd, const char* oldName, const char* new
 
 int SystemCalls::UnlinkAt(int dirFd, const char* path, int flags) { return ::unlinkat(dirFd, path, flags); }
 
-int SystemCalls::SetBlocking(int fd) { return ::fcntl(fd, F_SETFL, 0); }
 
 bool SystemCalls::LocalTime(time_t seconds, struct tm* local) { return ::localtime_r(&seconds, local) != nullptr; }
 

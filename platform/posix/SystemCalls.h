@@ -43,10 +43,6 @@ public:
     // renameat2 with RENAME_NOREPLACE: fails with EEXIST rather than replace.
     virtual int RenameNoReplace(int dirFd, const char* oldName, const char* newName);
     virtual int UnlinkAt(int dirFd, const char* path, int flags);
-    // Clears O_NONBLOCK in one call, and with it the other file status
-    // flags (O_APPEND, O_NOATIME, ...), which the descriptors it is used on
-    // were opened without.
-    virtual int SetBlocking(int fd);
     virtual bool LocalTime(time_t seconds, struct tm* local);  // localtime_r
 
     // The process-wide instance that makes the real calls.
