@@ -13,32 +13,24 @@ bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 bool IsEscapedByte(char16_t c) { return c >= kEscapeFirst && c <= kEscapeLast; }
 
-void AppendUtf8(std::string& out, char32_t c) {
+// Writes c at out and returns the end; out has room for 4 bytes.
+char* PutUtf8(char* out, char32_t c) {
     if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
+        *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xF0 | (c >> 18));
+        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
-}
-
-void AppendUtf16(std::u16string& out, char32_t c) {
-    if (c < 0x10000) {
-        out.push_back(static_cast<char16_t>(c));
-    } else {
-        c -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-    }
+    return out;
 }
 
 // The code point of the well-formed UTF-8 sequence at bytes[at], and its
@@ -75,38 +67,55 @@ Decoded DecodeOne(std::string_view bytes, size_t at) {
 
 }  // namespace
 
+// Paths pass through here several times a file: both conversions write
+// into a buffer sized for the longest result and trim it once.
 std::string ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
+    std::string out(text.size() * 3, '\0');  // at most 3 bytes a unit (4 for 2 units of a pair)
+    char* end = out.data();
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+        if (c < 0x80) {
+            *end++ = static_cast<char>(c);
+        } else if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            end = PutUtf8(end, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else if (IsEscapedByte(c)) {
-            out.push_back(static_cast<char>(c - 0xDC00));
+            *end++ = static_cast<char>(c - 0xDC00);
         } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-            AppendUtf8(out, kReplacement);
+            end = PutUtf8(end, kReplacement);
         } else {
-            AppendUtf8(out, c);
+            end = PutUtf8(end, c);
         }
     }
+    out.resize(static_cast<size_t>(end - out.data()));
     return out;
 }
 
 std::u16string FromUtf8(std::string_view bytes) {
-    std::u16string out;
-    out.reserve(bytes.size());
+    std::u16string out(bytes.size(), u'\0');  // never more units than bytes
+    char16_t* end = out.data();
     for (size_t at = 0; at < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        if (byte < 0x80) {
+            *end++ = byte;
+            ++at;
+            continue;
+        }
         const Decoded decoded = DecodeOne(bytes, at);
         if (decoded.length == 0) {
-            out.push_back(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[at])));
+            *end++ = static_cast<char16_t>(0xDC00 + byte);
             ++at;
+        } else if (decoded.value < 0x10000) {
+            *end++ = static_cast<char16_t>(decoded.value);
+            at += decoded.length;
         } else {
-            AppendUtf16(out, decoded.value);
+            const char32_t c = decoded.value - 0x10000;
+            *end++ = static_cast<char16_t>(0xD800 + (c >> 10));
+            *end++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
             at += decoded.length;
         }
     }
+    out.resize(static_cast<size_t>(end - out.data()));
     return out;
 }
 

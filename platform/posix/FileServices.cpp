@@ -259,8 +259,9 @@ std::vector<std::u16string> FileServices::ListFileNames(std::u16string_view fold
 }
 
 std::u16string FileServices::NameKey(std::u16string_view name) const {
-    // Two names are the same here when they are stored as the same bytes.
-    return FromUtf8(ToUtf8(name));
+    // Two names are the same here when they are the same bytes; the text of
+    // a name read from disk gives its bytes one for one, so it serves as is.
+    return std::u16string(name);
 }
 
 void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view destination) const {
