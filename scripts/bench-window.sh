@@ -25,10 +25,10 @@ for command in Xvfb xdotool openbox split; do
     command -v "$command" >/dev/null || { echo "missing $command: scripts/install-deps.sh test" >&2; exit 1; }
 done
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMIRADO_BUILD_TESTS=ON -DMIRADO_BUILD_BENCH=ON >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMIRADO_BUILD_TESTS=OFF -DMIRADO_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" -j2 --target mirado mirado_drag_source mirado_window_probe mirado_engine_batch >/dev/null
 program="$build/ui/mirado"
-source_tool="$build/tests/ui/mirado_drag_source"
+source_tool="$build/bench/window/mirado_drag_source"
 probe="$build/bench/window/mirado_window_probe"
 engine="$build/bench/window/mirado_engine_batch"
 

@@ -6,14 +6,14 @@
 # the tests, a real X11 drag that Wine hands on to the Windows program) and
 # takes one of the finished batch with the copies listed beside it.
 #
-#   scripts/screenshot-windows.sh [BUILD_DIR]   (the Linux build with the tests; default: build)
+#   scripts/screenshot-windows.sh [BUILD_DIR]   (the Linux build with the benchmarks, as scripts/test.sh makes it; default: build)
 #
 # Writes docs/screenshot-windows.png and docs/screenshot-windows-batch.png.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-source_tool="$build/tests/ui/mirado_drag_source"
+source_tool="$build/bench/window/mirado_drag_source"
 zip=$(ls "$root"/dist/Mirado-*-win64.zip 2>/dev/null | head -n 1)
 [ -n "$zip" ] || { echo "no dist/Mirado-*-win64.zip: scripts/build-windows.sh first" >&2; exit 1; }
 [ -x "$source_tool" ] || { echo "missing $source_tool: scripts/test.sh first" >&2; exit 1; }

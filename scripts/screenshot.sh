@@ -6,7 +6,7 @@
 #
 #   scripts/screenshot.sh [BUILD_DIR]      (default: build)
 #
-# Needs a build with the tests (for the drag source) and the packages xvfb,
+# Needs a build with the benchmarks (for the drag source; scripts/test.sh makes one) and the packages xvfb,
 # xauth, openbox, xdotool and imagemagick (scripts/install-deps.sh test).
 # Writes docs/screenshot-main.png and docs/screenshot-replace.png.
 set -euo pipefail
@@ -14,7 +14,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 program="$build/ui/mirado"
-source_tool="$build/tests/ui/mirado_drag_source"
+source_tool="$build/bench/window/mirado_drag_source"
 for tool in "$program" "$source_tool"; do
     [ -x "$tool" ] || { echo "missing $tool: build first" >&2; exit 1; }
 done

@@ -175,45 +175,6 @@ TEST(BatchDriver, AnEmptyListSetsMaximumZeroAndCopiesNothing) {
     EXPECT_EQ(window.progressValues, (Values{0, 0}));
 }
 
-TEST(BatchDriver, CancelledFindAndReplaceDoesNothing) {
-    TempDir dir;
-    WriteFile(dir.Path() / "a.txt", "a");
-    FakeBatchWindow window(8);
-    window.find = u"old find";
-    window.replace = u"old replace";
-    window.dialogAnswer = ReplaceAnswer{true, u"", u""};
-
-    ProcessFiles(window, {dir.U16("a.txt")});
-
-    EXPECT_EQ(window.dialogShown, 1);
-    EXPECT_TRUE(window.progressMaximums.empty());
-    EXPECT_TRUE(window.progressValues.empty());
-    EXPECT_TRUE(window.messages.empty());
-    EXPECT_EQ(window.find, u"old find");
-    EXPECT_EQ(window.replace, u"old replace");
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "_rename"));
-}
-
-TEST(BatchDriver, ConfirmedFindAndReplaceTakesTheDialogTexts) {
-    TempDir dir;
-    WriteFile(dir.Path() / "banana.txt", "b");
-    WriteFile(dir.Path() / "kiwi.txt", "k");
-    FakeBatchWindow window(8);
-    window.find = u"old";
-    window.dialogAnswer = ReplaceAnswer{false, u"a", u"b"};
-    ProcessFiles(window, {dir.U16("banana.txt")});
-    EXPECT_EQ(window.find, u"a");
-    EXPECT_EQ(window.replace, u"b");
-    EXPECT_EQ(ListFolder(dir.Path() / "_rename"), Names{"bbnbnb.txt"});
-
-    window.dialogAnswer = ReplaceAnswer{false, u"", u""};
-    ProcessFiles(window, {dir.U16("kiwi.txt")});
-    EXPECT_EQ(window.find, u"");
-    EXPECT_EQ(window.replace, u"");
-    EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"bbnbnb.txt", "kiwi.txt"}));
-    EXPECT_EQ(window.dialogShown, 2);
-}
-
 struct BadNameRow {
     const char* label;
     std::string source;
@@ -323,19 +284,6 @@ TEST(BatchDriver, NamesThatAreNotUtf8KeepTheirBytes) {
     ProcessFiles(window, {FromUtf8((dir.Path() / "\x83gone.txt").string())});
     EXPECT_EQ(window.messages, std::vector<std::u16string>{u"2:コピー元のファイル「" + dir.U16() +
                                                            u"/\\x83gone.txt」を開けません。ファイルまたはフォルダーが見つかりません。"});
-}
-
-TEST(BatchDriver, ANonLocalDropIsRefusedBeforeAnythingIsCreated) {
-    TempDir work;
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(work.Path());
-    FakeBatchWindow window(7);
-    ProcessFiles(window, {u"smb://server/share/a.txt"});
-    std::filesystem::current_path(previous);
-
-    EXPECT_EQ(window.messages, std::vector<std::u16string>{u"1004:「smb://server/share/a.txt」はこのコンピューター上のファイルの完全なパスではないため、処理できません。"});
-    EXPECT_EQ(window.progressValues, (Values{1, 0}));
-    EXPECT_TRUE(ListFolder(work.Path()).empty());
 }
 
 }  // namespace

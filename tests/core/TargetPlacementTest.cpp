@@ -41,7 +41,8 @@ TEST(TargetPlacement, DestPathRefusesWhatIsNotAFullLocalPath) {
     std::filesystem::current_path(work.Path());
     FakeBatchWindow window(0);
     for (const std::u16string& source : {std::u16string(u""), std::u16string(u"a.txt"),
-                                         std::u16string(u"sftp://host/home/a.txt"), std::u16string(u"/")}) {
+                                         std::u16string(u"sftp://host/home/a.txt"), std::u16string(u"/"),
+                                         std::u16string(u"/a/b\0c", 6)}) {
         EXPECT_EQ(test::ErrorOf([&] { GetDestPath(window, source); }),
                   u"1004:「" + source + u"」はこのコンピューター上のファイルの完全なパスではないため、処理できません。");
     }

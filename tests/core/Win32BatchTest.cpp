@@ -33,9 +33,9 @@ TEST(Win32Batch, CopiesBesideTheSourceAndNumbersWithoutRegardToCase) {
 // Windows keeps device names and a few characters for itself; a colon
 // would even write a hidden data stream. Such names are never made.
 TEST(Win32Batch, NamesWindowsCannotStoreAreRefused) {
+    // Every form is in the path rules' own table; here, that the batch asks them.
     const std::vector<std::pair<std::string, std::u16string>> rows = {
-        {"name.txt", u"CON"}, {"name.txt", u"lpt1"}, {"name.txt", u"a:b"}, {"name.txt", u"a?"},
-        {"name", u"ends in space "}, {"name", u"ends in dot."}};
+        {"name.txt", u"CON"}, {"name.txt", u"a:b"}, {"name", u"ends in dot."}};
     for (const auto& [source, replacement] : rows) {
         TempDir dir;
         WriteFile(dir.Path() / source, "x");

@@ -54,15 +54,6 @@ INSTANTIATE_TEST_SUITE_P(
                     PathPartsRow{"japanese", u"/写真/ねこ　１.JPG", u"ねこ　１", u"JPG", u"/写真"}),
     [](const testing::TestParamInfo<PathPartsRow>& info) { return std::string(info.param.label); });
 
-TEST(FileServices, AbsolutePathsAreFullLocalPathsOnly) {
-    const FileServices fso;
-    EXPECT_TRUE(fso.IsAbsolutePath(u"/a/b.txt"));
-    EXPECT_FALSE(fso.IsAbsolutePath(u""));
-    EXPECT_FALSE(fso.IsAbsolutePath(u"b.txt"));
-    EXPECT_FALSE(fso.IsAbsolutePath(u"sftp://host/b.txt"));
-    EXPECT_FALSE(fso.IsAbsolutePath(std::u16string(u"/a/b\0c", 6)));
-}
-
 TEST(FileServices, ExistenceTestsTellFilesFromFolders) {
     TempDir dir;
     WriteFile(dir.Path() / "f.txt", "x");
@@ -79,26 +70,6 @@ TEST(FileServices, ExistenceTestsTellFilesFromFolders) {
     EXPECT_FALSE(fso.FolderExists(dir.U16("nothing")));
 }
 
-TEST(FileServices, GetFileGivesTheLocalLastModifiedTime) {
-    TempDir dir;
-    const auto file = dir.Path() / "f.txt";
-    WriteFile(file, "x");
-    test::SetModified(file, 2009, 11, 17, 9, 5, 3);
-
-    const FileInfo info = FileServices().GetFile(dir.U16("f.txt"));
-    EXPECT_EQ(info.DateLastModified, (LocalDateTime{2009, 11, 17, 9, 5, 3}));
-}
-
-TEST(FileServices, GetFileRefusesWhatIsNoFile) {
-    TempDir dir;
-    std::filesystem::create_directory(dir.Path() / "d");
-    const FileServices fso;
-    EXPECT_EQ(test::ErrorOf([&] { fso.GetFile(dir.U16("gone.txt")); }),
-              u"2:ファイル「" + dir.U16("gone.txt") + u"」の最終更新日時を取得できません。ファイルまたはフォルダーが見つかりません。");
-    EXPECT_EQ(test::ErrorOf([&] { fso.GetFile(dir.U16("d")); }),
-              u"1002:「" + dir.U16("d") + u"」は通常のファイルではないため、処理できません。");
-}
-
 TEST(FileServices, CreateFolderMakesEveryMissingLevelOrSaysWhyNot) {
     TempDir dir;
     const FileServices fso;
@@ -108,11 +79,6 @@ TEST(FileServices, CreateFolderMakesEveryMissingLevelOrSaysWhyNot) {
     WriteFile(dir.Path() / "file", "x");
     EXPECT_EQ(test::ErrorOf([&] { fso.CreateFolder(dir.U16("file/sub")); }),
               u"20:フォルダー「" + dir.U16("file/sub") + u"」を作成できません。パスの途中にフォルダーではないものがあります。");
-    std::filesystem::create_directory_symlink(dir.Path() / "a", dir.Path() / "link");
-    EXPECT_EQ(test::ErrorOf([&] { fso.CreateFolder(dir.U16("link")); }),
-              u"1005:「" + dir.U16("link") + u"」はフォルダーではありません（シンボリック リンクやファイルなど）。"
-                                             u"この名前のものを移動するか削除してから、もう一度ドロップしてください。");
-    EXPECT_FALSE(fso.FolderExists(dir.U16("link"))) << "a link to a folder is no folder of its own";
 }
 
 }  // namespace

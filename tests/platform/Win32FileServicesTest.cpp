@@ -168,17 +168,6 @@ TEST(Win32FileServices, AFailedCopyLeavesNothing) {
     }
 }
 
-TEST(Win32FileServices, ExistenceTestsIgnoreCase) {
-    TempDir dir;
-    WriteFile(dir.Path() / "PHOTO.jpg", "x");
-    std::filesystem::create_directory(dir.Path() / "Folder");
-    const FileServices fso;
-    EXPECT_TRUE(fso.FileExists(dir.U16("photo.JPG")));
-    EXPECT_FALSE(fso.FileExists(dir.U16("folder")));
-    EXPECT_TRUE(fso.FolderExists(dir.U16("FOLDER")));
-    EXPECT_FALSE(fso.FileExists(dir.U16("other.jpg")));
-}
-
 // Paths past MAX_PATH (260) work through the \\?\ form, ".." included.
 TEST(Win32FileServices, LongPathsWork) {
     TempDir dir;

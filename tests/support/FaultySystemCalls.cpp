@@ -39,10 +39,6 @@ ssize_t FaultySystemCalls::CopyFileRange(int sourceFd, off_t* sourceOffset, int 
                                        : SystemCalls::CopyFileRange(sourceFd, sourceOffset, targetFd, targetOffset, length);
 }
 
-ssize_t FaultySystemCalls::PRead(int fd, void* buffer, size_t length, off_t offset) {
-    return Inject(Call::PRead) ? -1 : SystemCalls::PRead(fd, buffer, length, offset);
-}
-
 int FaultySystemCalls::FSetXattr(int fd, const char* name, const void* value, size_t size) {
     return Inject(Call::FSetXattr) ? -1 : SystemCalls::FSetXattr(fd, name, value, size);
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <iomanip>
 #include <ostream>
 #include <string>
@@ -10,20 +9,6 @@
 
 namespace mirado {
 namespace {
-
-// The case modes must not follow any locale: under Turkish rules "i" would
-// upper-case to "İ" and "I" lower-case to "ı".
-TEST(ConvertTextLocale, TurkishDefaultLocaleChangesNothing) {
-    const std::string previous = std::setlocale(LC_ALL, nullptr);
-    // Honoured where the system has it; the second name is the Windows one.
-    if (std::setlocale(LC_ALL, "tr_TR.UTF-8") == nullptr) std::setlocale(LC_ALL, "Turkish");
-
-    EXPECT_EQ(ConvertText(u"file in", kModeUpperCase), u"FILE IN");
-    EXPECT_EQ(ConvertText(u"FILE IN", kModeLowerCase), u"file in");
-    EXPECT_EQ(ConvertText(u"iI II", kModeCapitalize), u"Ii Ii");
-
-    std::setlocale(LC_ALL, previous.c_str());
-}
 
 TEST(ConvertTextRoundTrip, HalfWidthUndoesFullWidth) {
     // Printable ASCII with the space (but for what names may not hold, which
