@@ -24,8 +24,6 @@
 namespace mirado {
 namespace {
 
-constexpr std::u16string_view kCannotOpenSource = u"コピー元のファイル「%1」を開けません。";
-constexpr std::u16string_view kCannotCreateTarget = u"コピー先のファイル「%1」を作成できません。";
 
 // Closes a descriptor when it goes out of scope.
 class FdGuard {
@@ -99,11 +97,11 @@ int OpenTargetFolder(SystemCalls& calls, std::u16string_view folder) {
         fd = calls.Open(ToUtf8(folder).c_str(), flags, 0);
     } else {
         FdGuard parentFd(calls, calls.Open(ToUtf8(parent).c_str(), flags, 0));
-        if (parentFd.Get() < 0) throw SystemError(errno, u"コピー先のフォルダー「%1」を開けません。", folder);
+        if (parentFd.Get() < 0) throw SystemError(errno, kCannotOpenTargetFolder, folder);
         fd = calls.OpenAt(parentFd.Get(), ToUtf8(name).c_str(), flags | O_NOFOLLOW, 0);
     }
     if (fd < 0 && (errno == ELOOP || errno == ENOTDIR)) throw NotRealFolderError(folder);
-    if (fd < 0) throw SystemError(errno, u"コピー先のフォルダー「%1」を開けません。", folder);
+    if (fd < 0) throw SystemError(errno, kCannotOpenTargetFolder, folder);
     return fd;
 }
 
@@ -226,13 +224,13 @@ bool FileServices::FileExists(std::u16string_view path) const {
     const bool found = batch_ ? batch_->LStat(stored, info) : StatPath(*calls_, stored, info, false);
     if (found) return !S_ISDIR(info.st_mode);
     if (errno == ENOENT || errno == ENOTDIR) return false;
-    throw SystemError(errno, u"コピー先のファイル「%1」があるかどうかを確認できません。", stored);
+    throw SystemError(errno, kCannotTestTarget, stored);
 }
 
 FileInfo FileServices::GetFile(std::u16string_view path) const {
     struct stat info {};
     if (!StatPath(*calls_, path, info, true))
-        throw SystemError(errno, u"ファイル「%1」の最終更新日時を取得できません。", path);
+        throw SystemError(errno, kCannotReadDate, path);
     if (!S_ISREG(info.st_mode)) throw NotRegularFileError(path);
     return FileInfo{ToLocal(*calls_, info.st_mtim, path)};
 }
@@ -297,7 +295,7 @@ bool FileServices::CopyOnce(BatchState& batch, std::u16string_view source, std::
     if (const int error = file.Create(allowUnnamed, info.st_mode)) throw SystemError(error, kCannotCreateTarget, target);
 
     if (const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info, batch.ways[info.st_dev], batch.buffer))
-        throw SystemError(error, u"「%1」へのコピー中にエラーが発生しました。", target);
+        throw SystemError(error, kCannotWriteTarget, target);
     CheckUnchanged(calls, sourceFd.Get(), info, source);
     batch.Apply(ReadAttributes(calls, sourceFd.Get(), info), file);
 
@@ -315,7 +313,7 @@ void FileServices::CreateFolder(std::u16string_view path) const {
         if (native[at - 1] == '/') continue;
         const std::string prefix = native.substr(0, at);
         if (calls_->MkDir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
-            throw SystemError(errno, u"フォルダー「%1」を作成できません。", FromUtf8(prefix));
+            throw SystemError(errno, kCannotCreateFolder, FromUtf8(prefix));
     }
     if (!FolderExists(path)) throw NotRealFolderError(path);
 }

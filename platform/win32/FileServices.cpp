@@ -14,8 +14,6 @@
 namespace mirado {
 namespace {
 
-constexpr std::u16string_view kCannotOpenSource = u"コピー元のファイル「%1」を開けません。";
-constexpr std::u16string_view kCannotCreateTarget = u"コピー先のファイル「%1」を作成できません。";
 constexpr DWORD kChunk = 1 << 20;      // bytes per read and write
 constexpr std::size_t kNameMax = 255;  // UTF-16 units in one name on NTFS, FAT and exFAT
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -112,10 +110,10 @@ std::unique_ptr<HandleGuard> OpenTargetFolder(SystemCalls& calls, std::u16string
     auto handle = std::make_unique<HandleGuard>(
         calls, calls.Open(LongPath(calls, folder).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
-    if (!handle->Valid()) throw SystemError(LastError(), u"コピー先のフォルダー「%1」を開けません。", folder);
+    if (!handle->Valid()) throw SystemError(LastError(), kCannotOpenTargetFolder, folder);
     FILE_BASIC_INFO basic{};
     if (!calls.GetInfo(handle->Get(), FileBasicInfo, &basic, sizeof basic))
-        throw SystemError(LastError(), u"コピー先のフォルダー「%1」を開けません。", folder);
+        throw SystemError(LastError(), kCannotOpenTargetFolder, folder);
     if (!IsRealFolder(basic.FileAttributes)) throw NotRealFolderError(folder);
     return handle;
 }
@@ -252,12 +250,12 @@ bool FileServices::FileExists(std::u16string_view path) const {
     if (attributes != INVALID_FILE_ATTRIBUTES) return !IsRealFolder(attributes);
     const DWORD error = ::GetLastError();
     if (IsNotThere(error)) return false;
-    throw SystemError(static_cast<long>(error), u"コピー先のファイル「%1」があるかどうかを確認できません。", stored);
+    throw SystemError(static_cast<long>(error), kCannotTestTarget, stored);
 }
 
 FileInfo FileServices::GetFile(std::u16string_view path) const {
     OpenFileInfo info;
-    OpenRegularFile(*calls_, path, FILE_READ_ATTRIBUTES, info, u"ファイル「%1」の最終更新日時を取得できません。");
+    OpenRegularFile(*calls_, path, FILE_READ_ATTRIBUTES, info, kCannotReadDate);
     return FileInfo{ToLocal(info.basic.LastWriteTime, path)};
 }
 
@@ -279,7 +277,7 @@ void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view
     TemporaryFile file(calls, folder);
     if (file.Error() != 0) throw SystemError(file.Error(), kCannotCreateTarget, target);
     if (const long error = CopyData(calls, sourceFile->Get(), file.Get(), before.standard.EndOfFile.QuadPart))
-        throw SystemError(error, u"「%1」へのコピー中にエラーが発生しました。", target);
+        throw SystemError(error, kCannotWriteTarget, target);
 
     OpenFileInfo after;
     if (!ReadInfo(calls, sourceFile->Get(), after)) throw SystemError(LastError(), kCannotOpenSource, source);
@@ -318,7 +316,7 @@ void FileServices::CreateFolder(std::u16string_view path) const {
         if (IsPathSeparator(path[at - 1])) continue;
         const std::u16string prefix(path.substr(0, at));
         if (!calls_->MakeFolder(LongPath(*calls_, prefix).c_str()) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-            throw SystemError(LastError(), u"フォルダー「%1」を作成できません。", prefix);
+            throw SystemError(LastError(), kCannotCreateFolder, prefix);
     }
     if (!FolderExists(path)) throw NotRealFolderError(path);
 }
