@@ -1,24 +1,15 @@
 #include "NewFile.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <random>
 
+#include "PathText.h"
 #include "SystemCalls.h"
+#include "Utf.h"
 
 namespace mirado {
 namespace {
-
-// A hidden name that no other program is likely to pick.
-std::string TemporaryName() {
-    thread_local std::mt19937_64 random{std::random_device{}() ^ static_cast<unsigned long long>(::getpid())};
-    char name[40];
-    std::snprintf(name, sizeof name, ".mirado-%016llx.tmp", static_cast<unsigned long long>(random()));
-    return name;
-}
 
 // errno values of linkat that mean "an unnamed file cannot be linked in
 // this way here", as opposed to a real failure such as a full disk.
@@ -43,7 +34,7 @@ int NewFile::Create(bool allowUnnamed, mode_t mode) {
     }
     requestedMode_ = 0600;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = TemporaryName();
+        const std::string name = ToUtf8(TemporaryCopyName());
         fd_ = calls_.OpenAt(folderFd_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC,
                             requestedMode_);
         if (fd_ >= 0) {

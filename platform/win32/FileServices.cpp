@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -125,13 +124,8 @@ std::unique_ptr<HandleGuard> OpenTargetFolder(SystemCalls& calls, std::u16string
 class TemporaryFile {
 public:
     TemporaryFile(SystemCalls& calls, std::u16string_view folder) : calls_(calls) {
-        thread_local std::mt19937_64 random{std::random_device{}()};
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const unsigned long long value = random();
-            std::u16string text = u".mirado-";
-            for (int shift = 60; shift >= 0; shift -= 4) text.push_back(u"0123456789abcdef"[(value >> shift) & 0xF]);
-            text += u".tmp";
-            handle_ = calls.Open(LongPath(calls, std::u16string(folder) + kPathSeparator + text).c_str(),
+            handle_ = calls.Open(LongPath(calls, std::u16string(folder) + kPathSeparator + TemporaryCopyName()).c_str(),
                                  GENERIC_WRITE | DELETE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
             if (handle_ != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) break;
         }
