@@ -21,11 +21,14 @@ char32_t MapCodePoint(const std::array<CaseRange, N>& ranges, char32_t c) {
     return static_cast<char32_t>(static_cast<std::int32_t>(c) + range.delta);
 }
 
+// ASCII, most of many a name, is answered without a search.
 char32_t SimpleUpperCase(char32_t c) {
+    if (c < 0x80) return c >= U'a' && c <= U'z' ? c - 0x20 : c;
     return MapCodePoint(kUpperCaseRanges, c);
 }
 
 char32_t SimpleLowerCase(char32_t c) {
+    if (c < 0x80) return c >= U'A' && c <= U'Z' ? c + 0x20 : c;
     return MapCodePoint(kLowerCaseRanges, c);
 }
 

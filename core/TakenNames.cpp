@@ -1,18 +1,24 @@
 #include "TakenNames.h"
 
+#include <optional>
+#include <vector>
+
 #include "FileServices.h"
 #include "PathText.h"
 
 namespace mirado {
 
-bool TakenNames::Contains(std::u16string_view path) {
-    const std::u16string stored = StoredPath(path);
-    return NamesIn(ParentOf(stored)).contains(fso_.NameKey(LastComponent(stored)));
+TakenNames::Known TakenNames::Lookup(std::u16string_view path) {
+    std::u16string key;
+    const Folder& folder = FolderOf(path, key);
+    if (folder.names.contains(key)) return Known::Taken;
+    return folder.listed ? Known::Free : Known::NotListed;
 }
 
 void TakenNames::Add(std::u16string_view path) {
-    const std::u16string stored = StoredPath(path);
-    NamesIn(ParentOf(stored)).insert(fso_.NameKey(LastComponent(stored)));
+    std::u16string key;
+    Folder& folder = FolderOf(path, key);
+    folder.names.insert(std::move(key));
 }
 
 int TakenNames::NextNumber(std::u16string_view target) const {
@@ -24,11 +30,21 @@ void TakenNames::SetNextNumber(std::u16string_view target, int number) {
     nextNumbers_[fso_.NameKey(StoredPath(target))] = number;
 }
 
-std::unordered_set<std::u16string>& TakenNames::NamesIn(std::u16string_view folder) {
-    const auto [it, firstUse] = folders_.try_emplace(fso_.NameKey(folder));
+TakenNames::Folder& TakenNames::FolderOf(std::u16string_view path, std::u16string& nameKey) {
+    const std::u16string_view folderPath = ParentOf(path);  // storing drops a final "." of the name only
+    nameKey = fso_.NameKey(StoredName(LastComponent(path)));
+    if (last_ != nullptr && folderPath == lastPath_) return *last_;
+
+    const auto [it, firstUse] = folders_.try_emplace(fso_.NameKey(folderPath));
     if (firstUse) {
-        for (const std::u16string& name : fso_.ListFileNames(folder)) it->second.insert(fso_.NameKey(name));
+        const std::optional<std::vector<std::u16string>> names = fso_.ListFileNames(folderPath);
+        it->second.listed = names.has_value();
+        if (names) {
+            for (const std::u16string& name : *names) it->second.names.insert(fso_.NameKey(name));
+        }
     }
+    lastPath_ = folderPath;
+    last_ = &it->second;
     return it->second;
 }
 

@@ -15,10 +15,13 @@
 namespace mirado {
 namespace {
 
-// Free when the batch knows of no file of that name and the file system
-// confirms it; a name found taken is remembered.
+// Free when the batch knows of no file of that name. Where its folder could
+// not be read in full, the file system is asked; a name found taken is
+// remembered. A name taken meanwhile by another program is found when the
+// copy is to be given it, which never replaces anything.
 bool IsFree(FileServices& fso, TakenNames& taken, const std::u16string& path) {
-    if (taken.Contains(path)) return false;
+    const TakenNames::Known known = taken.Lookup(path);
+    if (known != TakenNames::Known::NotListed) return known == TakenNames::Known::Free;
     if (!fso.FileExists(path)) return true;
     taken.Add(path);
     return false;

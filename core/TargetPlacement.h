@@ -21,8 +21,7 @@ void CreateFolder(FileServices& fso, const std::u16string& path);
 
 // target itself when no file exists there, else the first free
 // "stem（n）.ext" for n = 1, 2, ... 32767. taken is what the batch knows of
-// the names in the folder; each name given out is one the file system
-// confirmed free.
+// the names in the folder.
 std::u16string GetUniquePath(FileServices& fso, TakenNames& taken, const std::u16string& target);
 
 }  // namespace mirado

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,9 +49,8 @@ public:
     void CheckSourceFile(std::u16string_view source) const;
 
     // The names of everything in the folder that FileExists finds (all but
-    // folders), read at once. A folder that cannot be read gives what could
-    // be read, possibly nothing: a name not listed may still be taken.
-    std::vector<std::u16string> ListFileNames(std::u16string_view folder) const;
+    // folders), read at once; nothing when the folder cannot be read in full.
+    std::optional<std::vector<std::u16string>> ListFileNames(std::u16string_view folder) const;
     // A key that is the same for two names exactly when this file system
     // takes them for the same name: the same bytes here; without regard to
     // case where the file system ignores it.

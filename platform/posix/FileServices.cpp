@@ -51,9 +51,10 @@ bool StatPath(SystemCalls& calls, std::u16string_view path, struct stat& info, b
     return (followLinks ? calls.Stat(native.c_str(), &info) : calls.LStat(native.c_str(), &info)) == 0;
 }
 
-// Stats the source, following links, and refuses what is not a regular file.
-void StatSource(SystemCalls& calls, std::u16string_view source, struct stat& info) {
-    if (!StatPath(calls, source, info, true)) throw SystemError(errno, kCannotOpenSource, source);
+// Stats the source (native is its path), following links, and refuses what
+// is not a regular file.
+void StatSource(SystemCalls& calls, const std::string& native, std::u16string_view source, struct stat& info) {
+    if (calls.Stat(native.c_str(), &info) != 0) throw SystemError(errno, kCannotOpenSource, source);
     if (!S_ISREG(info.st_mode)) throw NotRegularFileError(source);
 }
 
@@ -61,10 +62,11 @@ void StatSource(SystemCalls& calls, std::u16string_view source, struct stat& inf
 // FIFO or a device is never opened (that could block or never end). info
 // is what the open file says of itself.
 int OpenSource(SystemCalls& calls, std::u16string_view source, struct stat& info) {
-    StatSource(calls, source, info);
+    const std::string native = ToUtf8(source);
+    StatSource(calls, native, source, info);
     // O_NONBLOCK guards against the file being swapped for a FIFO in between;
     // on a regular file it changes nothing, so it stays set.
-    const int fd = calls.Open(ToUtf8(source).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+    const int fd = calls.Open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
     if (fd < 0) throw SystemError(errno, kCannotOpenSource, source);
     FdGuard guard(calls, fd);
     if (calls.FStat(fd, &info) != 0) throw SystemError(errno, kCannotOpenSource, source);
@@ -237,22 +239,27 @@ FileInfo FileServices::GetFile(std::u16string_view path) const {
 
 void FileServices::CheckSourceFile(std::u16string_view source) const {
     struct stat info {};
-    StatSource(*calls_, source, info);
+    StatSource(*calls_, ToUtf8(source), source, info);
 }
 
-std::vector<std::u16string> FileServices::ListFileNames(std::u16string_view folder) const {
-    std::vector<std::u16string> names;
+std::optional<std::vector<std::u16string>> FileServices::ListFileNames(std::u16string_view folder) const {
     const int fd = calls_->Open(ToUtf8(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (fd < 0) return names;
+    if (fd < 0) return std::nullopt;
     DIR* dir = calls_->FdOpenDir(fd);
     if (dir == nullptr) {
         calls_->Close(fd);
-        return names;
+        return std::nullopt;
     }
-    while (const struct dirent* entry = calls_->ReadDir(dir)) {
+    std::vector<std::u16string> names;
+    for (;;) {
+        errno = 0;  // the end and a failure both give no entry
+        const struct dirent* entry = calls_->ReadDir(dir);
+        if (entry == nullptr) break;
         if (!IsFolderEntry(*calls_, dir, *entry)) names.push_back(FromUtf8(entry->d_name));  // "." and ".." are folders
     }
+    const bool complete = errno == 0;
     calls_->CloseDir(dir);
+    if (!complete) return std::nullopt;
     return names;
 }
 
@@ -279,8 +286,11 @@ bool FileServices::CopyOnce(BatchState& batch, std::u16string_view source, std::
 
     const std::u16string target = StoredPath(destination);
     const std::u16string_view folder = ParentOf(target);
-    const std::string name = ToUtf8(LastComponent(target));
-    if (name.size() > NAME_MAX) throw SystemError(ENAMETOOLONG, kCannotCreateTarget, target);
+    // A copy is only made where its full path can name it.
+    const std::string native = ToUtf8(target);
+    const std::string name = native.substr(native.rfind('/') + 1);
+    if (name.size() > NAME_MAX || native.size() >= PATH_MAX)
+        throw SystemError(ENAMETOOLONG, kCannotCreateTarget, target);
 
     NewFile file(calls, batch.Folder(folder.empty() ? u"." : folder));
     if (info.st_size == 0) {

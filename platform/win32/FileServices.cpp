@@ -204,13 +204,13 @@ FileServices::FileServices() : calls_(&SystemCalls::Real()) {}
 
 FileServices::~FileServices() = default;
 
-std::vector<std::u16string> FileServices::ListFileNames(std::u16string_view folder) const {
-    std::vector<std::u16string> names;
+std::optional<std::vector<std::u16string>> FileServices::ListFileNames(std::u16string_view folder) const {
     WIN32_FIND_DATAW entry;
     const std::wstring pattern = LongPath(*calls_, std::u16string(folder) + kPathSeparator + u"*");
     const HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
                                            FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) return names;
+    if (find == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::vector<std::u16string> names;
     do {
         // Everything that FileExists finds: all but folders of their own.
         if (!IsRealFolder(entry.dwFileAttributes)) {
@@ -218,7 +218,9 @@ std::vector<std::u16string> FileServices::ListFileNames(std::u16string_view fold
             names.emplace_back(name.begin(), name.end());
         }
     } while (::FindNextFileW(find, &entry));
+    const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
     ::FindClose(find);
+    if (!complete) return std::nullopt;
     return names;
 }
 

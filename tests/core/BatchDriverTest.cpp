@@ -105,10 +105,10 @@ TEST(BatchDriver, TheSameFileTwiceGetsANumber) {
     EXPECT_EQ(ReadFile(dir.Path() / "_rename/A（2）.txt"), "changed");
 }
 
-// Another program saves files under names the batch is about to use: after
-// the batch read the folder (the check of the name finds it) and after the
-// check (the copy cannot take the name). Their files stay as they are and
-// the copies take the next number; a folder of the name is in the way.
+// Another program saves files under names the batch is about to use, after
+// the batch read the folder: the copy cannot take the name. Their files stay
+// as they are and the copies take the next number; a folder of the name is
+// in the way.
 TEST(BatchDriver, NamesTakenByAnotherProgramDuringTheBatchAreLeftAlone) {
     for (const bool unnamed : {true, false}) {
         TempDir dir;

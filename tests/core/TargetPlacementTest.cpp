@@ -86,22 +86,6 @@ INSTANTIATE_TEST_SUITE_P(
                     UniqueRow{"dotted_stem", {"a.b.txt"}, "a.b.txt", "a.b（1）.txt"}),
     [](const testing::TestParamInfo<UniqueRow>& info) { return std::string(info.param.label); });
 
-// A candidate that cannot be tested is no free name: the probe's own
-// failure is reported (here the path grows past 4096 bytes).
-TEST(TargetPlacement, AProbeThatFailsIsAnErrorNotAFreeName) {
-    TempDir dir;
-    std::filesystem::path folder = dir.Path();
-    while (folder.string().size() < 4096 - 260) folder /= std::string(200, 'd');
-    const std::string name(4090 - folder.string().size(), 'n');
-    WriteFile(folder / (name + ".t"), "x");
-    FileServices fso;
-    TakenNames taken(fso);
-    const std::u16string target = test::U16(folder / (name + ".t"));
-    EXPECT_EQ(test::ErrorOf([&] { GetUniquePath(fso, taken, target); }),
-              u"36:コピー先のファイル「" + target.substr(0, target.size() - 2) +
-                  u"（1）.t」があるかどうかを確認できません。ファイル名またはパスが長すぎます。");
-}
-
 TEST(TargetPlacement, CounterStopsAt32767) {
     TempDir dir;
     const auto touch = [&](const std::string& name) {

@@ -280,6 +280,13 @@ TEST(FileCopy, FailuresNameThePathInvolved) {
     const int copiesBefore = calls.Count(Call::CopyFileRange);
     EXPECT_EQ(copy("src.txt", longName), u"36:コピー先のファイル「" + longName + u"」を作成できません。ファイル名またはパスが長すぎます。");
     EXPECT_EQ(calls.Count(Call::CopyFileRange), copiesBefore) << "refused before any data moved";
+    // A copy is never made where its full path would pass 4096 bytes.
+    std::filesystem::path deep = dir.Path();
+    while (deep.string().size() < 3900) deep /= std::string(100, 'd');
+    std::filesystem::create_directories(deep);
+    const std::u16string longPath = test::U16(deep / std::string(4096 - deep.string().size(), 'n'));
+    EXPECT_EQ(copy("src.txt", longPath), u"36:コピー先のファイル「" + longPath + u"」を作成できません。ファイル名またはパスが長すぎます。");
+    EXPECT_TRUE(ListFolder(deep).empty());
 }
 
 TEST(FileCopy, ReadOnlyLocationIsReportedAndSourceCanBeReadOnly) {
