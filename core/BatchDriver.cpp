@@ -83,7 +83,7 @@ bool CopyFileTo(BatchWindow& window, TakenNames& taken, const std::u16string& so
             const std::u16string unique = GetUniquePath(fso, taken, target);
             try {
                 fso.CopyNoReplace(source, unique);
-                taken.Add(unique);
+                taken.AddGiven(unique);
                 return true;
             } catch (const NameTakenError&) {
                 // Another program saved a file under the name since it was

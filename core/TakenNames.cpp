@@ -1,5 +1,6 @@
 #include "TakenNames.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -12,13 +13,20 @@ TakenNames::Known TakenNames::Lookup(std::u16string_view path) {
     std::u16string key;
     const Folder& folder = FolderOf(path, key);
     if (folder.names.contains(key)) return Known::Taken;
-    return folder.listed ? Known::Free : Known::NotListed;
+    if (!folder.listed || folder.given.contains(std::hash<std::u16string>{}(key))) return Known::Unsure;
+    return Known::Free;
 }
 
 void TakenNames::Add(std::u16string_view path) {
     std::u16string key;
     Folder& folder = FolderOf(path, key);
     folder.names.insert(std::move(key));
+}
+
+void TakenNames::AddGiven(std::u16string_view path) {
+    std::u16string key;
+    Folder& folder = FolderOf(path, key);
+    folder.given.insert(std::hash<std::u16string>{}(key));
 }
 
 int TakenNames::NextNumber(std::u16string_view target) const {

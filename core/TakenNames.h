@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,14 +20,17 @@ public:
     explicit TakenNames(FileServices& fso) : fso_(fso) {}
 
     enum class Known {
-        Taken,     // a file of the batch or one found there has the name
-        Free,      // the folder was read in full without it: only another
-                   // program can have taken it since
-        NotListed  // the folder could not be read in full
+        Taken,  // a file found there has the name
+        Free,   // the folder was read in full without it, and the batch has
+                // not given it out: only another program can have taken it
+        Unsure  // the folder could not be read in full, or the batch may
+                // have given the name out: only the disk can tell
     };
     // What the batch knows of the name that path ends in.
     Known Lookup(std::u16string_view path);
+    // A name found taken, and one that the batch has given a copy.
     void Add(std::u16string_view path);
+    void AddGiven(std::u16string_view path);
 
     // The number that numbering target goes on from: every number below it
     // was found taken or has been given out. 1 for a target not numbered yet.
@@ -35,8 +39,13 @@ public:
 
 private:
     struct Folder {
-        std::unordered_set<std::u16string> names;  // name keys
-        bool listed = false;                       // read in full
+        std::unordered_set<std::u16string> names;  // keys of the names found taken
+        // Hashes of the keys of the names given out, which may be as many
+        // as the files of the batch: a hash takes a fraction of the memory
+        // of a name, and the disk settles whether a name with the same hash
+        // is taken.
+        std::unordered_set<std::size_t> given;
+        bool listed = false;  // read in full
     };
     // The folder that path is in, read when first asked about, and the key
     // of the name that path ends in, as it will be stored.

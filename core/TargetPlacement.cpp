@@ -15,13 +15,13 @@
 namespace mirado {
 namespace {
 
-// Free when the batch knows of no file of that name. Where its folder could
-// not be read in full, the file system is asked; a name found taken is
-// remembered. A name taken meanwhile by another program is found when the
-// copy is to be given it, which never replaces anything.
+// Free when the batch knows of no file of that name; where it cannot be
+// sure, the file system is asked, and a name found taken is remembered. A
+// name taken meanwhile by another program is found when the copy is to be
+// given it, which never replaces anything.
 bool IsFree(FileServices& fso, TakenNames& taken, const std::u16string& path) {
     const TakenNames::Known known = taken.Lookup(path);
-    if (known != TakenNames::Known::NotListed) return known == TakenNames::Known::Free;
+    if (known != TakenNames::Known::Unsure) return known == TakenNames::Known::Free;
     if (!fso.FileExists(path)) return true;
     taken.Add(path);
     return false;

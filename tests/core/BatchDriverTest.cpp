@@ -94,10 +94,13 @@ TEST(BatchDriver, TheSameFileTwiceGetsANumber) {
     TempDir dir;
     WriteFile(dir.Path() / "a.txt", "a");
     WriteFile(dir.Path() / "README", "r");
-    FakeBatchWindow window(0);
+    FaultySystemCalls calls;
+    FileServices fso(calls);
+    FakeBatchWindow window(fso, 0);
     ProcessFiles(window, {dir.U16("a.txt"), dir.U16("a.txt"), dir.U16("README"), dir.U16("README")});
     EXPECT_TRUE(window.messages.empty());
     EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"A.txt", "A（1）.txt", "README", "README（1）"}));
+    EXPECT_EQ(calls.Count(FaultySystemCalls::Call::OpenUnnamed), 4) << "no copy made twice for a name given out";
 
     WriteFile(dir.Path() / "a.txt", "changed");
     ProcessFiles(window, {dir.U16("a.txt")});
