@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 
 #include "Appearance.h"
@@ -18,6 +17,7 @@
 #include "ErrorNumbers.h"
 #include "FileServices.h"
 #include "MessageBoxService.h"
+#include "ProgressBar.h"
 #include "Twips.h"
 #include "frmReplace.h"
 
@@ -98,7 +98,7 @@ void frmMain::CreateControls() {
         QStringLiteral("ここにドロップしたファイルを、選んだ種類の新しい名前で、元のファイルと同じ場所の"
                        "「_rename」フォルダーにコピーします。元のファイルは変更しません。"));
 
-    prgBar = new QProgressBar(this);
+    prgBar = new mirado::ui::ProgressBar(this);
     prgBar->setObjectName(QStringLiteral("prgBar"));
     prgBar->setOrientation(Qt::Horizontal);
     prgBar->setTextVisible(false);

@@ -1,0 +1,7 @@
+#include "ProgressBar.h"
+
+namespace mirado::ui {
+
+QString ProgressBar::text() const { return isTextVisible() ? QProgressBar::text() : QString(); }
+
+}  // namespace mirado::ui
