@@ -117,8 +117,15 @@ void frmMain::CreateControls() {
     cmdHelp->setAccessibleName(QStringLiteral("ヘルプ"));
     cmdHelp->setAccessibleDescription(QStringLiteral("ヘルプ（Readme.html）を開きます。"));
 
+    // A batch keeps the type chosen when it began: nothing the user does
+    // while it runs takes effect, not even through assistive technology,
+    // which changes the list without input events.
     mobjBatch = std::make_unique<mirado::ui::BatchRunner>(
-        *this, *prgBar, [this](const std::vector<std::u16string>& files) { mirado::ProcessFiles(*this, files); });
+        *this, *prgBar, [this](const std::vector<std::u16string>& files) {
+            mintBatchType = cboType->currentIndex();
+            mirado::ProcessFiles(*this, files);
+            mintBatchType.reset();
+        });
 
     QWidget::setTabOrder(cboType, cmdHelp);
     cboType->setFocus();
@@ -142,7 +149,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-int frmMain::ConversionType() const { return cboType->currentIndex(); }
+int frmMain::ConversionType() const { return mintBatchType.value_or(cboType->currentIndex()); }
 
 void frmMain::SetProgressMax(int maximum) {
     if (maximum < 0) RefuseValue();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QList>
@@ -78,4 +79,6 @@ private:
     // The maximum the batch engine set; the bar itself never gets an empty
     // range, which it would show as a busy animation.
     int mintProgressMax = 100;
+    // The type chosen when the running batch began, if one runs.
+    std::optional<int> mintBatchType;
 };
