@@ -27,7 +27,7 @@ endif()
 
 # Wine runs the test programs headless and quiet, in a prefix of the build
 # folder's own. It installs no Mono, no Gecko and no desktop menu entries,
-# so the user's home stays untouched.
+# so the user's home stays untouched (the settings of scripts/lib/wine.sh).
 set(CMAKE_CROSSCOMPILING_EMULATOR
     env WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=d
     "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" wine)

@@ -35,7 +35,9 @@ trap cleanup EXIT
 . "$root/scripts/lib/xsession.sh"
 start_x_session
 
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+# shellcheck source=lib/wine.sh
+. "$root/scripts/lib/wine.sh"
+use_wine "$work/prefix"
 wineboot --init >"$work/wineboot.log" 2>&1
 unzip -q "$zip" -d "$work/unzipped"
 program_dir=$(ls -d "$work"/unzipped/Mirado-*-win64)

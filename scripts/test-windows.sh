@@ -26,9 +26,11 @@ fi
 # discovery allows; do it beforehand, with the settings of the toolchain's
 # emulator. 64-bit Wine is enough: its note that the 32-bit part (syswow64)
 # is missing does no harm.
-if [ ! -f "$build/wineprefix/system.reg" ]; then
-    env WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=d WINEPREFIX="$build/wineprefix" \
-        wineboot --init
+# shellcheck source=lib/wine.sh
+. scripts/lib/wine.sh
+use_wine "$build/wineprefix"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot --init
 fi
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -38,5 +40,5 @@ status=0
 ctest --test-dir "$build" --output-on-failure -j"$jobs" || status=$?
 
 # Wait for the Wine server to go, so nothing keeps running after the tests.
-WINEPREFIX="$build/wineprefix" wineserver --wait
+wineserver --wait
 exit "$status"
