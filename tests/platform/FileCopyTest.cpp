@@ -11,12 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
 
 #include "ErrorOf.h"
 #include "FaultySystemCalls.h"
 #include "FileServices.h"
-#include "ScratchMount.h"
 #include "TempDir.h"
 
 namespace mirado {
@@ -68,7 +66,6 @@ TEST(FileCopy, EveryWayOfCopyingGivesTheSameFile) {
     };
     const int big = 2 * 1024 * 1024 + 3;
     for (const Row& row : {Row{"fastest", {}, big}, Row{"no_clone", {{Call::Clone, {EOPNOTSUPP, 1}}}, 5},
-                           Row{"empty", {{Call::Clone, {EOPNOTSUPP, 1}}}, 0},
                            Row{"buffer", {{Call::Clone, {EOPNOTSUPP, 1}}, {Call::CopyFileRange, {EXDEV, 1}}}, big},
                            Row{"link_through_proc", {{Call::LinkAt, {ENOENT, 1}}}, 7},
                            Row{"unnamed_not_linkable", {{Call::LinkAt, {ENOENT, 2}}}, 7},
@@ -202,27 +199,6 @@ TEST(FileCopy, ASourceThatChangesDuringTheCopyGivesNoCopy) {
     }
 }
 
-TEST(FileCopy, NeverReplacesAFileNotEvenOneThatAppearsMeanwhile) {
-    // Without a race, and with the file appearing just before the unnamed
-    // copy is linked in or just before the exclusive create.
-    for (const std::optional<Call> raceAt : {std::optional<Call>(), std::optional(Call::LinkAt), std::optional(Call::OpenAt)}) {
-        TempDir dir;
-        const auto target = dir.Path() / "dst.txt";
-        WriteFile(dir.Path() / "src.txt", "mine");
-        if (!raceAt) WriteFile(target, "theirs");
-        FaultySystemCalls calls;
-        if (raceAt == Call::OpenAt) calls.Fail(Call::OpenUnnamed, EOPNOTSUPP);
-        calls.before = [&](Call call) {
-            if (call == raceAt && !std::filesystem::exists(target)) WriteFile(target, "theirs");
-        };
-        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16("dst.txt")); }),
-                  u"17:コピー先のファイル「" + dir.U16("dst.txt") +
-                      u"」を作成できません。同じ名前のファイルまたはフォルダーが既にあります。");
-        EXPECT_EQ(ReadFile(target), "theirs");
-        EXPECT_EQ(ListFolder(dir.Path()), (Names{"dst.txt", "src.txt"}));
-    }
-}
-
 // Also where unnamed files are not offered: then only the copy's own
 // temporary name is removed, never a file that another program saved
 // under the final name meanwhile.
@@ -287,22 +263,6 @@ TEST(FileCopy, FailuresNameThePathInvolved) {
     const std::u16string longPath = test::U16(deep / std::string(4096 - deep.string().size(), 'n'));
     EXPECT_EQ(copy("src.txt", longPath), u"36:コピー先のファイル「" + longPath + u"」を作成できません。ファイル名またはパスが長すぎます。");
     EXPECT_TRUE(ListFolder(deep).empty());
-}
-
-TEST(FileCopy, ReadOnlyLocationIsReportedAndSourceCanBeReadOnly) {
-    std::string whyNot;
-    const auto mount = test::ScratchMount::Create(1024 * 1024, whyNot);
-    if (!mount) GTEST_SKIP() << whyNot;
-    WriteFile(mount->Path() / "src.txt", "on a read-only disk");
-    if (!mount->MakeReadOnly()) GTEST_SKIP() << "remounting read-only was refused";
-    TempDir dir;
-
-    FileServices().CopyNoReplace(test::U16(mount->Path() / "src.txt"), dir.U16("copy.txt"));
-    EXPECT_EQ(ReadFile(dir.Path() / "copy.txt"), "on a read-only disk");
-
-    const auto target = test::U16(mount->Path() / "copy.txt");
-    EXPECT_EQ(ErrorOf([&] { FileServices().CopyNoReplace(dir.U16("copy.txt"), target); }),
-              u"30:コピー先のファイル「" + target + u"」を作成できません。読み取り専用の場所には書き込めません。");
 }
 
 }  // namespace

@@ -1,21 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
 
-#include "ErrorOf.h"
-#include "FaultySystemCalls.h"
 #include "FileServices.h"
 #include "TempDir.h"
 
 namespace mirado {
 namespace {
 
-using test::FsPath;
 using test::TempDir;
 using test::WriteFile;
 
@@ -68,17 +60,6 @@ TEST(FileServices, ExistenceTestsTellFilesFromFolders) {
     EXPECT_TRUE(fso.FolderExists(dir.U16("d")));
     EXPECT_FALSE(fso.FolderExists(dir.U16("f.txt")));
     EXPECT_FALSE(fso.FolderExists(dir.U16("nothing")));
-}
-
-TEST(FileServices, CreateFolderMakesEveryMissingLevelOrSaysWhyNot) {
-    TempDir dir;
-    const FileServices fso;
-    fso.CreateFolder(dir.U16("a/b/c"));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "a/b/c"));
-    EXPECT_EQ(test::ErrorOf([&] { fso.CreateFolder(dir.U16("a/b/c")); }), u"") << "an existing folder is fine";
-    WriteFile(dir.Path() / "file", "x");
-    EXPECT_EQ(test::ErrorOf([&] { fso.CreateFolder(dir.U16("file/sub")); }),
-              u"20:フォルダー「" + dir.U16("file/sub") + u"」を作成できません。パスの途中にフォルダーではないものがあります。");
 }
 
 }  // namespace

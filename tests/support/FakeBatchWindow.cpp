@@ -11,9 +11,6 @@ void FakeBatchWindow::SetProgressMax(int maximum) {
 
 void FakeBatchWindow::SetProgressValue(int value) { progressValues.push_back(value); }
 
-ReplaceAnswer FakeBatchWindow::ShowReplaceDialog() {
-    ++dialogShown;
-    return dialogAnswer;
-}
+ReplaceAnswer FakeBatchWindow::ShowReplaceDialog() { return dialogAnswer; }
 
 }  // namespace mirado::test

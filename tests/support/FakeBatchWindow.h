@@ -36,7 +36,6 @@ public:
     // What happened.
     std::vector<int> progressValues;            // every value set, in order
     std::vector<int> progressMaximums;          // every maximum set, in order
-    int dialogShown = 0;
     std::vector<std::u16string> messages;       // every error box text
 
 private:

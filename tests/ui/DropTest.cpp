@@ -222,6 +222,7 @@ TEST(DropFailure, ShowsACriticalBoxWithOneOKButton) {
         RunQueuedWork();
     }
     EXPECT_EQ(seen, (QStringList{QStringLiteral("Mirado"), In(dir.Path(), kFolderRefused), QStringLiteral("OK")}));
+    EXPECT_FALSE(fs::exists(dir.Path() / "_rename"));
 }
 
 // Type 8 asks for the texts first; a second drop opens the dialog afresh.

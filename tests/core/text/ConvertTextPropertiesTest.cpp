@@ -30,12 +30,6 @@ TEST(ConvertTextRoundTrip, HalfWidthUndoesFullWidth) {
     }
 }
 
-TEST(ConvertTextUnknownMode, ReturnsTextUnchanged) {
-    for (const int mode : {0, 5, 7, 9, 48, -1}) {
-        EXPECT_EQ(ConvertText(u"abc かカｶ ＡＢ", mode), u"abc かカｶ ＡＢ") << mode;
-    }
-}
-
 bool In(char16_t c, char16_t first, char16_t last) {
     return c >= first && c <= last;
 }
