@@ -16,6 +16,10 @@ Error InvalidNewNameError(std::u16string_view source, std::u16string_view name) 
                            source, name));
 }
 
+Error TooManyFilesError() {
+    return Error(kErrorInvalidPropertyValue, u"ドロップされたファイルが多すぎるため、進行状況を表示できません。");
+}
+
 Error NotLocalPathError(std::u16string_view path) {
     return Error(kErrorNotLocalPath,
                  WithPath(u"「%1」はこのコンピューター上のファイルの完全なパスではないため、処理できません。", path));

@@ -13,6 +13,8 @@ namespace mirado {
 Error CounterOverflowError(std::u16string_view target);
 // The new name of source is not a single usable file name.
 Error InvalidNewNameError(std::u16string_view source, std::u16string_view name);
+// More files were dropped than the progress bar can count.
+Error TooManyFilesError();
 // The dropped entry is not a full path of a file on this computer.
 Error NotLocalPathError(std::u16string_view path);
 

@@ -9,49 +9,43 @@
 
 namespace mirado {
 
-TakenNames::Known TakenNames::Lookup(std::u16string_view path) {
-    std::u16string key;
-    const Folder& folder = FolderOf(path, key);
-    if (folder.names.contains(key)) return Known::Taken;
-    if (!folder.listed || folder.given.contains(std::hash<std::u16string>{}(key))) return Known::Unsure;
+TakenNames::Known TakenNames::Lookup(std::u16string_view folder, std::u16string_view name) {
+    const Folder& known = FolderAt(folder);
+    const std::u16string key = KeyOf(name);
+    if (known.names.contains(key)) return Known::Taken;
+    if (!known.listed || known.given.contains(std::hash<std::u16string>{}(key))) return Known::Unsure;
     return Known::Free;
 }
 
-void TakenNames::Add(std::u16string_view path) {
-    std::u16string key;
-    Folder& folder = FolderOf(path, key);
-    folder.names.insert(std::move(key));
+void TakenNames::Add(std::u16string_view folder, std::u16string_view name) { FolderAt(folder).names.insert(KeyOf(name)); }
+
+void TakenNames::AddGiven(std::u16string_view folder, std::u16string_view name) {
+    FolderAt(folder).given.insert(std::hash<std::u16string>{}(KeyOf(name)));
 }
 
-void TakenNames::AddGiven(std::u16string_view path) {
-    std::u16string key;
-    Folder& folder = FolderOf(path, key);
-    folder.given.insert(std::hash<std::u16string>{}(key));
+int TakenNames::NextNumber(std::u16string_view folder, std::u16string_view name) {
+    const Folder& known = FolderAt(folder);
+    const auto it = known.nextNumbers.find(KeyOf(name));
+    return it == known.nextNumbers.end() ? 1 : it->second;
 }
 
-int TakenNames::NextNumber(std::u16string_view target) const {
-    const auto it = nextNumbers_.find(fso_.NameKey(StoredPath(target)));
-    return it == nextNumbers_.end() ? 1 : it->second;
+void TakenNames::SetNextNumber(std::u16string_view folder, std::u16string_view name, int number) {
+    FolderAt(folder).nextNumbers[KeyOf(name)] = number;
 }
 
-void TakenNames::SetNextNumber(std::u16string_view target, int number) {
-    nextNumbers_[fso_.NameKey(StoredPath(target))] = number;
-}
+std::u16string TakenNames::KeyOf(std::u16string_view name) const { return fso_.NameKey(StoredName(name)); }
 
-TakenNames::Folder& TakenNames::FolderOf(std::u16string_view path, std::u16string& nameKey) {
-    const std::u16string_view folderPath = ParentOf(path);  // storing drops a final "." of the name only
-    nameKey = fso_.NameKey(StoredName(LastComponent(path)));
-    if (last_ != nullptr && folderPath == lastPath_) return *last_;
-
-    const auto [it, firstUse] = folders_.try_emplace(fso_.NameKey(folderPath));
+TakenNames::Folder& TakenNames::FolderAt(std::u16string_view folder) {
+    if (last_ != nullptr && folder == lastPath_) return *last_;
+    const auto [it, firstUse] = folders_.try_emplace(fso_.NameKey(folder));
     if (firstUse) {
-        const std::optional<std::vector<std::u16string>> names = fso_.ListFileNames(folderPath);
+        const std::optional<std::vector<std::u16string>> names = fso_.ListFileNames(folder);
         it->second.listed = names.has_value();
         if (names) {
             for (const std::u16string& name : *names) it->second.names.insert(fso_.NameKey(name));
         }
     }
-    lastPath_ = folderPath;
+    lastPath_ = folder;
     last_ = &it->second;
     return it->second;
 }

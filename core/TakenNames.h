@@ -26,16 +26,17 @@ public:
         Unsure  // the folder could not be read in full, or the batch may
                 // have given the name out: only the disk can tell
     };
-    // What the batch knows of the name that path ends in.
-    Known Lookup(std::u16string_view path);
+    // What the batch knows of name in folder.
+    Known Lookup(std::u16string_view folder, std::u16string_view name);
     // A name found taken, and one that the batch has given a copy.
-    void Add(std::u16string_view path);
-    void AddGiven(std::u16string_view path);
+    void Add(std::u16string_view folder, std::u16string_view name);
+    void AddGiven(std::u16string_view folder, std::u16string_view name);
 
-    // The number that numbering target goes on from: every number below it
-    // was found taken or has been given out. 1 for a target not numbered yet.
-    int NextNumber(std::u16string_view target) const;
-    void SetNextNumber(std::u16string_view target, int number);
+    // The number that numbering name in folder goes on from: every number
+    // below it was found taken or has been given out. 1 for a name not
+    // numbered yet.
+    int NextNumber(std::u16string_view folder, std::u16string_view name);
+    void SetNextNumber(std::u16string_view folder, std::u16string_view name, int number);
 
 private:
     struct Folder {
@@ -45,15 +46,16 @@ private:
         // of a name, and the disk settles whether a name with the same hash
         // is taken.
         std::unordered_set<std::size_t> given;
+        std::unordered_map<std::u16string, int> nextNumbers;  // by the key of the name numbered
         bool listed = false;  // read in full
     };
-    // The folder that path is in, read when first asked about, and the key
-    // of the name that path ends in, as it will be stored.
-    Folder& FolderOf(std::u16string_view path, std::u16string& nameKey);
+    // The folder, read when first asked about.
+    Folder& FolderAt(std::u16string_view folder);
+    // The key of name as it will be stored.
+    std::u16string KeyOf(std::u16string_view name) const;
 
     FileServices& fso_;
-    std::unordered_map<std::u16string, Folder> folders_;   // by folder key
-    std::unordered_map<std::u16string, int> nextNumbers_;  // by the target's key
+    std::unordered_map<std::u16string, Folder> folders_;  // by folder key
     // The folder asked about last, by its path as given: the files of a
     // batch mostly go to one folder.
     std::u16string lastPath_;

@@ -1,27 +1,32 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+#include "ConversionTypes.h"
 
 namespace mirado {
 
-class BatchWindow;
 class FileServices;
 class TakenNames;
 
-// The output folder beside source, created when missing, joined with the
-// new name. Throws before creating anything when source is no full local
-// path or no regular file.
-std::u16string GetDestPath(BatchWindow& window, const std::u16string& source);
+// Where a copy goes: a folder and the name in it, kept apart so that the
+// name is never taken from a path that could hold more than one.
+struct CopyTarget {
+    std::u16string folder;
+    std::u16string name;
+};
 
-// The source's parent folder followed by the separator and "_rename".
-std::u16string GetOutputFolder(FileServices& fso, const std::u16string& source);
+// The output folder "_rename" beside source and the new name of source by
+// the conversion type. A source that is no full local path and a new name
+// that is no single usable file name are refused before anything is
+// created; the folder is created when missing, once source is known to be
+// a file that can be copied.
+CopyTarget GetDestPath(FileServices& fso, std::u16string_view source, int type, const ReplaceTexts& texts);
 
-// Creates the folder and its missing parents; throws when it cannot.
-void CreateFolder(FileServices& fso, const std::u16string& path);
-
-// target itself when no file exists there, else the first free
+// name itself when no file of that name is in folder, else the first free
 // "stem（n）.ext" for n = 1, 2, ... 32767. taken is what the batch knows of
 // the names in the folder.
-std::u16string GetUniquePath(FileServices& fso, TakenNames& taken, const std::u16string& target);
+std::u16string GetUniquePath(FileServices& fso, TakenNames& taken, std::u16string_view folder, std::u16string_view name);
 
 }  // namespace mirado

@@ -31,4 +31,11 @@ public:
     explicit NameTakenError(Error error) : Error(std::move(error)) {}
 };
 
+// A copy ended because a stop was asked for (the window is closing); nothing
+// of it was left. Not a failure: it is never shown to the user.
+class StopRequested : public Error {
+public:
+    StopRequested() : Error(4, u"操作が中断されました。") {}
+};
+
 }  // namespace mirado

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,14 +57,17 @@ public:
     // case where the file system ignores it.
     std::u16string NameKey(std::u16string_view name) const;
 
-    // Copies the regular file source to destination, which must not exist,
-    // in a folder of its own (never through a symbolic link): an existing
-    // file is never replaced, and after a failure no partial file is left
-    // behind. The copy keeps the source's holes, permissions, access ACL,
-    // user attributes and times. A source that changes while it is copied
-    // gives no copy but an error. When the name turns out to be taken as the
-    // finished copy is to be given it, the error is a NameTakenError.
-    void CopyNoReplace(std::u16string_view source, std::u16string_view destination) const;
+    // Copies the regular file source as name into folder, which must be a
+    // folder of its own (never reached through a symbolic link or junction):
+    // an existing file is never replaced, and after a failure no partial
+    // file is left behind. The copy keeps what the system's own copy keeps
+    // (README.md lists it). A source that changes while it is copied gives
+    // no copy but an error. When the name turns out to be taken as the
+    // finished copy is to be given it, the error is a NameTakenError. A stop
+    // requested through stop ends the copy at its next piece of work with a
+    // StopRequested, leaving nothing of it.
+    void CopyNoReplace(std::u16string_view source, std::u16string_view folder, std::u16string_view name,
+                       std::stop_token stop = {}) const;
 
     // Creates the folder and every missing folder above it. Throws, saying
     // why, when it could not be created or its name is taken by something
@@ -75,8 +79,8 @@ public:
     // the folder that its path names), a copy buffer, and what the copies
     // into it learned of its file system. It all goes when the scope ends:
     // nothing of one batch is used by the next, so a folder deleted between
-    // batches is never written through a handle kept from before. A scope
-    // opened inside another one shares the outer one's.
+    // batches is never written through a handle kept from before. One batch
+    // runs at a time.
     class BatchScope {
     public:
         explicit BatchScope(FileServices& fso);
@@ -86,20 +90,20 @@ public:
 
     private:
         FileServices& fso_;
-        bool owner_;
     };
-    // What a batch keeps; each system defines its own.
+    // What a batch keeps; each system defines its own in BatchState.h.
     struct BatchState;
 
 private:
-    // One attempt; false when the unnamed file could not be linked in.
-    bool CopyOnce(BatchState& batch, std::u16string_view source, std::u16string_view destination,
-                  bool allowUnnamed) const;
+    // Creates one folder whose parent exists; 0 when it was made or a
+    // folder or anything else is there already, else the system's code.
+    long MakeOneFolder(std::u16string_view path) const;
 
     SystemCalls* calls_;
     std::unique_ptr<BatchState> batch_;  // while a BatchScope lives
-    // Cleared once an unnamed file could not be linked in (no /proc, no
-    // privilege): later copies go the temporary-name way at once.
+    // Cleared once a copy found that new files cannot be made unnamed here
+    // (Linux without /proc or the privilege to link them in): later copies
+    // go the temporary-name way at once.
     mutable bool unnamedFiles_ = true;
 };
 

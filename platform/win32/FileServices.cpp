@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "BatchState.h"
 #include "ErrorText.h"
 #include "PathText.h"
 #include "SystemCalls.h"
@@ -167,10 +168,12 @@ private:
 };
 
 // Copies at most size bytes: a source that keeps growing cannot keep the
-// copy going. Returns 0 or the system's error code.
-long CopyData(SystemCalls& calls, HANDLE source, HANDLE target, LONGLONG size) {
+// copy going; a stop asked for ends it between two chunks with
+// ERROR_OPERATION_ABORTED. Returns 0 or the system's error code.
+long CopyData(SystemCalls& calls, HANDLE source, HANDLE target, LONGLONG size, const std::stop_token& stop) {
     const auto buffer = std::make_unique_for_overwrite<char[]>(kChunk);
     for (LONGLONG left = size; left > 0;) {
+        if (stop.stop_requested()) return ERROR_OPERATION_ABORTED;
         DWORD got = 0;
         if (!calls.Read(source, buffer.get(), static_cast<DWORD>(std::min<LONGLONG>(left, kChunk)), &got))
             return LastError();
@@ -186,23 +189,6 @@ long CopyData(SystemCalls& calls, HANDLE source, HANDLE target, LONGLONG size) {
 }
 
 }  // namespace
-
-// Each copy here opens what it needs itself; a batch keeps nothing.
-struct FileServices::BatchState {};
-
-FileServices::BatchScope::BatchScope(FileServices& fso) : fso_(fso), owner_(!fso.batch_) {
-    if (owner_) fso.batch_ = std::make_unique<BatchState>();
-}
-
-FileServices::BatchScope::~BatchScope() {
-    if (owner_) fso_.batch_.reset();
-}
-
-FileServices::FileServices(SystemCalls& calls) : calls_(&calls) {}
-
-FileServices::FileServices() : calls_(&SystemCalls::Real()) {}
-
-FileServices::~FileServices() = default;
 
 std::optional<std::vector<std::u16string>> FileServices::ListFileNames(std::u16string_view folder) const {
     WIN32_FIND_DATAW entry;
@@ -260,20 +246,21 @@ void FileServices::CheckSourceFile(std::u16string_view source) const {
     OpenRegularFile(*calls_, source, FILE_READ_ATTRIBUTES, info, kCannotOpenSource);
 }
 
-void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view destination) const {
+void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view folder, std::u16string_view name,
+                                 std::stop_token stop) const {
     SystemCalls& calls = *calls_;
     OpenFileInfo before;
     const auto sourceFile = OpenRegularFile(calls, source, GENERIC_READ, before, kCannotOpenSource);
 
-    const std::u16string target = StoredPath(destination);
-    const std::u16string_view folder = ParentOf(target);
+    const std::u16string target = std::u16string(folder) + kPathSeparator + std::u16string(StoredName(name));
     if (LastComponent(target).size() > kNameMax) throw ReasonError(kErrorNameTooLong, kCannotCreateTarget, target);
     const auto folderHandle = OpenTargetFolder(calls, folder);
 
     TemporaryFile file(calls, folder);
     if (file.Error() != 0) throw SystemError(file.Error(), kCannotCreateTarget, target);
-    if (const long error = CopyData(calls, sourceFile->Get(), file.Get(), before.standard.EndOfFile.QuadPart))
-        throw SystemError(error, kCannotWriteTarget, target);
+    const long error = CopyData(calls, sourceFile->Get(), file.Get(), before.standard.EndOfFile.QuadPart, stop);
+    if (error == ERROR_OPERATION_ABORTED && stop.stop_requested()) throw StopRequested();
+    if (error != 0) throw SystemError(error, kCannotWriteTarget, target);
 
     OpenFileInfo after;
     if (!ReadInfo(calls, sourceFile->Get(), after)) throw SystemError(LastError(), kCannotOpenSource, source);
@@ -303,18 +290,9 @@ void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view
     }
 }
 
-void FileServices::CreateFolder(std::u16string_view path) const {
-    // Create each missing folder below the root from the top down; existing
-    // ones are fine.
-    const std::size_t root = RootLength(path);
-    for (std::size_t at = root + 1; at <= path.size(); ++at) {
-        if (at != path.size() && !IsPathSeparator(path[at])) continue;
-        if (IsPathSeparator(path[at - 1])) continue;
-        const std::u16string prefix(path.substr(0, at));
-        if (!calls_->MakeFolder(LongPath(*calls_, prefix).c_str()) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-            throw SystemError(LastError(), kCannotCreateFolder, prefix);
-    }
-    if (!FolderExists(path)) throw NotRealFolderError(path);
+long FileServices::MakeOneFolder(std::u16string_view path) const {
+    if (calls_->MakeFolder(LongPath(*calls_, path).c_str()) || ::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    return LastError();
 }
 
 }  // namespace mirado

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ErrorOf.h"
-#include "FakeBatchWindow.h"
+#include "FileServices.h"
 #include "NamingRule.h"
 #include "TempDir.h"
 
@@ -15,8 +15,6 @@
 namespace mirado {
 namespace {
 
-using test::FakeBatchWindow;
-
 struct NameRow {
     const char* label;
     int type;
@@ -28,8 +26,8 @@ void PrintTo(const NameRow& row, std::ostream* out) { *out << row.label; }
 class NewName : public testing::TestWithParam<NameRow> {};
 
 TEST_P(NewName, FollowsTheRuleOfTheSelectedType) {
-    FakeBatchWindow window(GetParam().type);
-    EXPECT_EQ(GetNewName(window, GetParam().source), GetParam().expected);
+    FileServices fso;
+    EXPECT_EQ(GetNewName(fso, GetParam().source, GetParam().type, {}), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -72,29 +70,28 @@ INSTANTIATE_TEST_SUITE_P(
                     ReplaceRow{"leading_space_kept", u"x y", u" y", u"_", u"x_"}),
     [](const testing::TestParamInfo<ReplaceRow>& info) { return std::string(info.param.label); });
 
-TEST(NamingRule, FindAndReplaceUsesTheWindowTexts) {
-    FakeBatchWindow window(8);
-    window.find = u"a";
-    window.replace = u"b";
-    EXPECT_EQ(GetNewName(window, u"/x/data.a"), u"dbtb.a") << "the extension is never replaced";
+TEST(NamingRule, FindAndReplaceUsesTheGivenTexts) {
+    FileServices fso;
+    EXPECT_EQ(GetNewName(fso, u"/x/data.a", 8, {u"a", u"b"}), u"dbtb.a") << "the extension is never replaced";
 }
 
 TEST(NamingRule, LastModifiedNameDropsSlashesAndColons) {
     test::TempDir dir;
     const auto file = dir.Path() / "photo.JPG";
     test::WriteFile(file, "x");
-    FakeBatchWindow window(7);
+    FileServices fso;
+    const auto name = [&](const char* file) { return GetNewName(fso, dir.U16(file), 7, {}); };
 
     test::SetModified(file, 2009, 11, 17, 9, 5, 3);
-    EXPECT_EQ(GetNewName(window, dir.U16("photo.JPG")), u"20091117 90503.JPG");
+    EXPECT_EQ(name("photo.JPG"), u"20091117 90503.JPG");
     test::SetModified(file, 2009, 11, 17, 0, 0, 0);
-    EXPECT_EQ(GetNewName(window, dir.U16("photo.JPG")), u"20091117.JPG");
+    EXPECT_EQ(name("photo.JPG"), u"20091117.JPG");
     test::SetModified(file, 2009, 11, 17, 0, 0, 1);  // only exactly midnight drops the time
-    EXPECT_EQ(GetNewName(window, dir.U16("photo.JPG")), u"20091117 00001.JPG");
-    EXPECT_EQ(test::ErrorOf([&] { GetNewName(window, dir.U16("gone.txt")); }),
+    EXPECT_EQ(name("photo.JPG"), u"20091117 00001.JPG");
+    EXPECT_EQ(test::ErrorOf([&] { name("gone.txt"); }),
               u"2:ファイル「" + dir.U16("gone.txt") + u"」の最終更新日時を取得できません。ファイルまたはフォルダーが見つかりません。");
     std::filesystem::create_directory(dir.Path() / "folder");  // only a file is named by its date
-    EXPECT_EQ(test::ErrorOf([&] { GetNewName(window, dir.U16("folder")); }),
+    EXPECT_EQ(test::ErrorOf([&] { name("folder"); }),
               u"1002:「" + dir.U16("folder") + u"」は通常のファイルではないため、処理できません。");
 }
 
@@ -104,13 +101,13 @@ TEST(NamingRule, LastModifiedNameNeedsACalendarDate) {
     std::string whyNot;
     const auto mount = test::ScratchMount::Create(64 * 1024, whyNot);
     if (!mount) GTEST_SKIP() << whyNot;
-    FakeBatchWindow window(7);
+    FileServices fso;
     for (const time_t seconds : {time_t{1} << 62, time_t{253402300800}}) {  // and 10000-01-01
         const auto file = mount->Path() / "far.txt";
         test::WriteFile(file, "x");
         const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
         ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
-        EXPECT_EQ(test::ErrorOf([&] { GetNewName(window, test::U16(file)); }),
+        EXPECT_EQ(test::ErrorOf([&] { GetNewName(fso, test::U16(file), 7, {}); }),
                   u"1007:ファイル「" + test::U16(file) +
                       u"」の最終更新日時は西暦 1 年から 9999 年までの日時ではないため、名前にできません。");
     }

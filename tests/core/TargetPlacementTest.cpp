@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "ErrorOf.h"
-#include "FakeBatchWindow.h"
 #include "FileServices.h"
 #include "TakenNames.h"
 #include "TargetPlacement.h"
@@ -15,7 +14,6 @@
 namespace mirado {
 namespace {
 
-using test::FakeBatchWindow;
 using test::TempDir;
 using test::WriteFile;
 
@@ -24,11 +22,11 @@ TEST(TargetPlacement, DestPathRefusesWhatIsNotAFullLocalPath) {
     TempDir work;
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(work.Path());
-    FakeBatchWindow window(0);
+    FileServices fso;
     for (const std::u16string& source : {std::u16string(u""), std::u16string(u"a.txt"),
                                          std::u16string(u"sftp://host/home/a.txt"), std::u16string(u"/"),
                                          std::u16string(u"/a/b\0c", 6)}) {
-        EXPECT_EQ(test::ErrorOf([&] { GetDestPath(window, source); }),
+        EXPECT_EQ(test::ErrorOf([&] { GetDestPath(fso, source, 0, {}); }),
                   u"1004:「" + source + u"」はこのコンピューター上のファイルの完全なパスではないため、処理できません。");
     }
     std::filesystem::current_path(previous);
@@ -56,7 +54,8 @@ TEST_P(UniquePath, FirstFreeNumberWins) {
     }
     FileServices fso;
     TakenNames taken(fso);
-    EXPECT_EQ(GetUniquePath(fso, taken, dir.U16(GetParam().target)), dir.U16(GetParam().expected));
+    const std::u16string target = test::U16(GetParam().target);
+    EXPECT_EQ(GetUniquePath(fso, taken, dir.U16(), target), test::U16(GetParam().expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -82,9 +81,9 @@ TEST(TargetPlacement, CounterStopsAt32767) {
     FileServices fso;
     const auto unique = [&] {
         TakenNames taken(fso);
-        return GetUniquePath(fso, taken, dir.U16("A.jpg"));
+        return GetUniquePath(fso, taken, dir.U16(), u"A.jpg");
     };
-    EXPECT_EQ(unique(), dir.U16("A（32767）.jpg"));
+    EXPECT_EQ(unique(), u"A（32767）.jpg");
 
     touch("A（32767）.jpg");
     EXPECT_EQ(test::ErrorOf(unique),

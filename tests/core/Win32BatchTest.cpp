@@ -2,14 +2,12 @@
 
 #include <filesystem>
 
-#include "BatchDriver.h"
-#include "FakeBatchWindow.h"
+#include "RecordingEvents.h"
 #include "TempDir.h"
 
 namespace mirado {
 namespace {
 
-using test::FakeBatchWindow;
 using test::ListFolder;
 using test::ReadFile;
 using test::TempDir;
@@ -20,12 +18,10 @@ TEST(Win32Batch, CopiesBesideTheSourceAndNumbersWithoutRegardToCase) {
     TempDir dir;
     WriteFile(dir.Path() / "photo.JPG", "new");
     WriteFile(dir.Path() / "_rename" / "PHOTO.jpg", "old");
-    FakeBatchWindow window(1);
 
-    ProcessFiles(window, {dir.U16("photo.JPG"), dir.U16("photo.JPG")});
+    const test::RecordingEvents events = test::Run({dir.U16("photo.JPG"), dir.U16("photo.JPG")}, 1);
 
-    EXPECT_TRUE(window.messages.empty());
-    EXPECT_EQ(window.progressValues, (std::vector<int>{1, 2, 0}));
+    EXPECT_EQ(events.lines, (Names{"max 2", "value 1", "value 2", "value 0", "end copied=2 folders=1"}));
     EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"PHOTO.jpg", "photo（1）.JPG", "photo（2）.JPG"}));
     EXPECT_EQ(ReadFile(dir.Path() / "_rename" / "PHOTO.jpg"), "old");
 }

@@ -42,7 +42,7 @@ TEST(FileCopy, CopiesDataPermissionsAndTimes) {
         ::utimensat(AT_FDCWD, source.c_str(), times, 0);
         std::filesystem::create_symlink(source, dir.Path() / "link.bin");  // followed to the file
 
-        FileServices().CopyNoReplace(dir.U16("link.bin"), dir.U16("copy.bin"));
+        FileServices().CopyNoReplace(dir.U16("link.bin"), dir.U16(), u"copy.bin");
 
         EXPECT_EQ(ReadFile(dir.Path() / "copy.bin"), data);
         EXPECT_FALSE(std::filesystem::is_symlink(dir.Path() / "copy.bin"));
@@ -78,7 +78,7 @@ TEST(FileCopy, EveryWayOfCopyingGivesTheSameFile) {
         WriteFile(dir.Path() / "a", data);
         FaultySystemCalls calls;
         for (const auto& [call, fault] : row.off) calls.Fail(call, fault.first, 0, fault.second);
-        FileServices(calls).CopyNoReplace(dir.U16("a"), dir.U16("b"));
+        FileServices(calls).CopyNoReplace(dir.U16("a"), dir.U16(), u"b");
         EXPECT_EQ(ReadFile(dir.Path() / "b"), data) << row.label;
         EXPECT_EQ(ListFolder(dir.Path()), (Names{"a", "b"})) << row.label << ": no temporary name is left";
     }
@@ -101,7 +101,7 @@ TEST(FileCopy, HolesStayHoles) {
         FaultySystemCalls calls;
         calls.Fail(Call::Clone, EOPNOTSUPP);
         if (buffer) calls.Fail(Call::CopyFileRange, EOPNOTSUPP);
-        FileServices(calls).CopyNoReplace(test::U16(source), dir.U16("copy.img"));
+        FileServices(calls).CopyNoReplace(test::U16(source), dir.U16(), u"copy.img");
 
         struct stat original {}, copy {};
         ASSERT_EQ(::stat(source.c_str(), &original), 0);
@@ -131,7 +131,7 @@ TEST(FileCopy, SetIdBitsNeedTheSameOwnerAndGroup) {
         WriteFile(dir.Path() / "tool", "#!/bin/sh\n");
         ASSERT_EQ(::chown((dir.Path() / "tool").c_str(), row.owner, row.group), 0);
         ASSERT_EQ(::chmod((dir.Path() / "tool").c_str(), row.mode), 0);
-        FileServices().CopyNoReplace(dir.U16("tool"), dir.U16("copy"));
+        FileServices().CopyNoReplace(dir.U16("tool"), dir.U16(), u"copy");
         struct stat copy {};
         ASSERT_EQ(::stat((dir.Path() / "copy").c_str(), &copy), 0);
         EXPECT_EQ(copy.st_mode & 07777, row.expected) << "owner " << row.owner << ", group " << row.group;
@@ -155,7 +155,7 @@ TEST(FileCopy, AccessAclIsKeptOrNeverWidened) {
         FaultySystemCalls calls;
         if (refused) calls.Fail(Call::FSetXattr, EOPNOTSUPP);
 
-        FileServices(calls).CopyNoReplace(test::U16(source), dir.U16("copy.txt"));
+        FileServices(calls).CopyNoReplace(test::U16(source), dir.U16(), u"copy.txt");
 
         const auto copy = dir.Path() / "copy.txt";
         struct stat info {};
@@ -192,7 +192,7 @@ TEST(FileCopy, ASourceThatChangesDuringTheCopyGivesNoCopy) {
                 WriteFile(source, std::string(3 * 1024 * 1024, 'n'));
             }
         };
-        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(test::U16(source), dir.U16("copy.txt")); }),
+        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(test::U16(source), dir.U16(), u"copy.txt"); }),
                   u"1006:コピー元のファイル「" + test::U16(source) + u"」がコピー中に変更されたため、コピーを取り消しました。");
         EXPECT_EQ(ListFolder(dir.Path()), Names{"log.txt"}) << "grows=" << grows;
         EXPECT_LE(calls.Count(Call::CopyFileRange), 4) << "no more than the size at the start is copied";
@@ -213,7 +213,7 @@ TEST(FileCopy, AFailedWriteLeavesNoPartialFile) {
         calls.before = [&](Call call) {
             if (call == Call::CopyFileRange && calls.Count(call) == 2) WriteFile(dir.Path() / "dst.txt", "theirs");
         };
-        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16("dst.txt")); }),
+        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16(), u"dst.txt"); }),
                   u"28:「" + dir.U16("dst.txt") + u"」へのコピー中にエラーが発生しました。ディスクの空き領域が不足しています。");
         EXPECT_EQ(ListFolder(dir.Path()), (Names{"dst.txt", "src.txt"})) << "unnamed=" << unnamed;
         EXPECT_EQ(ReadFile(dir.Path() / "dst.txt"), "theirs");
@@ -226,7 +226,7 @@ TEST(FileCopy, RefusesWhatIsNotARegularFileBeforeOpeningIt) {
     std::filesystem::create_directory(dir.Path() / "folder");
     FaultySystemCalls calls;
     for (const std::u16string& source : {dir.U16("fifo"), dir.U16("folder"), std::u16string(u"/dev/zero")}) {
-        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(source, dir.U16("copy")); }),
+        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(source, dir.U16(), u"copy"); }),
                   u"1002:「" + source + u"」は通常のファイルではないため、処理できません。");
     }
     EXPECT_EQ(calls.Count(Call::Open), 0) << "nothing was opened";
@@ -239,7 +239,9 @@ TEST(FileCopy, FailuresNameThePathInvolved) {
     FaultySystemCalls calls;
     const FileServices fso(calls);
     const auto copy = [&](const char* from, const std::u16string& to) {
-        return ErrorOf([&] { fso.CopyNoReplace(dir.U16(from), to); });
+        const std::u16string_view path(to);
+        const size_t slash = path.rfind(u'/');
+        return ErrorOf([&] { fso.CopyNoReplace(dir.U16(from), path.substr(0, slash), path.substr(slash + 1)); });
     };
     EXPECT_EQ(copy("src.txt", dir.U16("_rename/c.txt")),
               u"2:コピー先のフォルダー「" + dir.U16("_rename") + u"」を開けません。ファイルまたはフォルダーが見つかりません。");

@@ -110,7 +110,7 @@ TEST(Win32FileServices, CopyKeepsDataLastWriteTimeAndReadOnly) {
     ASSERT_TRUE(::SetFileAttributesW((dir.Path() / "src.bin").c_str(), FILE_ATTRIBUTE_READONLY));
     const FileServices fso;
 
-    fso.CopyNoReplace(dir.U16("src.bin"), dir.U16("copy.bin"));
+    fso.CopyNoReplace(dir.U16("src.bin"), dir.U16(), u"copy.bin");
 
     EXPECT_EQ(ReadFile(dir.Path() / "copy.bin"), data);
     EXPECT_EQ(fso.GetFile(dir.U16("copy.bin")).DateLastModified, (LocalDateTime{2009, 11, 17, 9, 5, 3}));
@@ -132,7 +132,7 @@ TEST(Win32FileServices, NeverReplacesAFileAndLeavesNoTemporaryName) {
             if (race && call == FaultyCalls::Call::Rename) WriteFile(dir.Path() / "DST.txt", "theirs");
             return 0;
         };
-        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16("dst.txt")); }),
+        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16(), u"dst.txt"); }),
                   u"17:コピー先のファイル「" + dir.U16("dst.txt") +
                       u"」を作成できません。同じ名前のファイルまたはフォルダーが既にあります。");
         EXPECT_EQ(ReadFile(dir.Path() / "DST.txt"), "theirs");
@@ -162,7 +162,7 @@ TEST(Win32FileServices, AFailedCopyLeavesNothing) {
         };
         std::u16string expected = row.expected;
         expected.replace(expected.find(u"%"), 2, row.error == 0 ? dir.U16("src.txt") : dir.U16("dst.txt"));
-        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16("dst.txt")); }), expected)
+        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16(), u"dst.txt"); }), expected)
             << row.label;
         EXPECT_EQ(ListFolder(dir.Path()), Names{"src.txt"}) << row.label;
     }
@@ -177,7 +177,7 @@ TEST(Win32FileServices, LongPathsWork) {
     fso.CreateFolder(folder);
     EXPECT_TRUE(fso.FolderExists(folder));
     WriteFile(dir.Path() / "src.txt", "far away");
-    fso.CopyNoReplace(dir.U16("src.txt"), folder + u"\\x\\..\\copy.txt");
+    fso.CopyNoReplace(dir.U16("src.txt"), folder + u"\\x\\..", u"copy.txt");
     EXPECT_TRUE(fso.FileExists(folder + u"\\copy.txt"));
     EXPECT_EQ(fso.GetFile(folder + u"\\copy.txt").DateLastModified, fso.GetFile(dir.U16("src.txt")).DateLastModified);
 }
@@ -187,7 +187,7 @@ TEST(Win32FileServices, OnlyRegularFilesAreCopied) {
     std::filesystem::create_directory(dir.Path() / "folder");
     const FileServices fso;
     for (const std::u16string& source : {dir.U16("folder"), dir.U16("NUL"), std::u16string(u"\\\\.\\NUL")}) {
-        EXPECT_EQ(ErrorOf([&] { fso.CopyNoReplace(source, dir.U16("copy")); }),
+        EXPECT_EQ(ErrorOf([&] { fso.CopyNoReplace(source, dir.U16(), u"copy"); }),
                   u"1002:「" + source + u"」は通常のファイルではないため、処理できません。");
     }
     EXPECT_EQ(ListFolder(dir.Path()), Names{"folder"});
@@ -207,7 +207,7 @@ TEST(Win32FileServices, ALinkedOutputFolderIsRefused) {
     const FileServices fso;
     EXPECT_FALSE(fso.FolderExists(dir.U16("_rename")));
     EXPECT_EQ(ErrorOf([&] { fso.CreateFolder(dir.U16("_rename")); }).substr(0, 5), u"1005:");
-    EXPECT_EQ(ErrorOf([&] { fso.CopyNoReplace(dir.U16("x.txt"), dir.U16("_rename\\X.txt")); }).substr(0, 5), u"1005:");
+    EXPECT_EQ(ErrorOf([&] { fso.CopyNoReplace(dir.U16("x.txt"), dir.U16("_rename"), u"X.txt"); }).substr(0, 5), u"1005:");
     EXPECT_TRUE(ListFolder(dir.Path() / "elsewhere").empty());
 }
 

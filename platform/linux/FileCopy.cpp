@@ -30,14 +30,15 @@ bool NeverOffered(int error) { return error == EOPNOTSUPP || error == ENOTTY || 
 class RangeCopier {
 public:
     RangeCopier(SystemCalls& calls, int sourceFd, int targetFd, bool kernelCopy, CopyWays& ways,
-                std::unique_ptr<char[]>& buffer)
+                std::unique_ptr<char[]>& buffer, const std::stop_token& stop)
         : calls_(calls), source_(sourceFd), target_(targetFd), ways_(ways), kernelCopy_(kernelCopy && ways.kernelCopy),
-          buffer_(buffer) {}
+          buffer_(buffer), stop_(stop) {}
 
     // Copies [from, to) to the same offsets of the target. Returns 0 also
     // when the source ends before to.
     int Copy(off_t from, off_t to) {
         while (from < to) {
+            if (stop_.stop_requested()) return ECANCELED;
             const size_t length = static_cast<size_t>(std::min<off_t>(to - from, kChunk));
             const ssize_t done = kernelCopy_ ? KernelCopy(from, length) : BufferCopy(from, length);
             if (done == 0) return 0;  // the source ended early
@@ -88,12 +89,13 @@ private:
     bool kernelCopy_;
     bool started_ = false;
     std::unique_ptr<char[]>& buffer_;
+    const std::stop_token& stop_;
 };
 
 }  // namespace
 
 int CopyData(SystemCalls& calls, int sourceFd, int targetFd, const struct stat& source, CopyWays& ways,
-             std::unique_ptr<char[]>& buffer) {
+             std::unique_ptr<char[]>& buffer, const std::stop_token& stop) {
     const off_t size = source.st_size;
     if (size <= 0) return 0;
 
@@ -107,7 +109,7 @@ int CopyData(SystemCalls& calls, int sourceFd, int targetFd, const struct stat& 
     // extents are copied and the target is extended to the size at the end.
     const bool holes = static_cast<off_t>(source.st_blocks) * 512 < size;
     bool sparse = holes;
-    RangeCopier copier(calls, sourceFd, targetFd, size > kSmallFile, ways, buffer);
+    RangeCopier copier(calls, sourceFd, targetFd, size > kSmallFile, ways, buffer, stop);
     for (off_t at = 0; at < size;) {
         off_t dataStart = at;
         off_t dataEnd = size;

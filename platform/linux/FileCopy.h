@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <stop_token>
 
 namespace mirado {
 
@@ -21,8 +22,10 @@ struct CopyWays {
 // on first use, never cleared, and kept by the caller for later copies).
 // Holes of a sparse source stay holes. Never copies more than size, so a
 // source that keeps growing cannot keep the copy going; one that shrinks
-// ends it early (the caller notices the change). Returns 0, or an errno value.
+// ends it early (the caller notices the change). A stop asked for through
+// stop ends it between two pieces of at most 1 MiB with ECANCELED. Returns
+// 0, or an errno value.
 int CopyData(SystemCalls& calls, int sourceFd, int targetFd, const struct stat& source, CopyWays& ways,
-             std::unique_ptr<char[]>& buffer);
+             std::unique_ptr<char[]>& buffer, const std::stop_token& stop = {});
 
 }  // namespace mirado

@@ -5,9 +5,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "BatchDriver.h"
 #include "Error.h"
-#include "FakeBatchWindow.h"
+#include "RecordingEvents.h"
 #include "FaultySystemCalls.h"
 #include "ScratchMount.h"
 #include "TempDir.h"
@@ -16,28 +15,27 @@
 namespace mirado {
 namespace {
 
-using test::FakeBatchWindow;
+using test::RecordingEvents;
 using test::FaultySystemCalls;
 using test::ListFolder;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 using Names = std::vector<std::string>;
-using Values = std::vector<int>;
+using Lines = std::vector<std::string>;
+using Reports = std::vector<std::u16string>;
 
-TEST(BatchDriver, CopiesEveryFileAndMovesTheBar) {
+TEST(Batch, CopiesEveryFileAndTellsHowItGoes) {
     TempDir dir;
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir.Path() / name, name);
     // Modes the umask cuts, mixed: what one copy learns must not mislead the next.
     for (const auto& [name, mode] : {std::pair{"a.txt", 0666}, {"b.txt", 0600}, {"c.txt", 0666}})
         ::chmod((dir.Path() / name).c_str(), static_cast<mode_t>(mode));
-    FakeBatchWindow window(0);
 
-    ProcessFiles(window, {dir.U16("a.txt"), dir.U16("b.txt"), dir.U16("c.txt")});
+    const RecordingEvents events = test::Run({dir.U16("a.txt"), dir.U16("b.txt"), dir.U16("c.txt")});
 
-    EXPECT_EQ(window.progressMaximums, Values{3});
-    EXPECT_EQ(window.progressValues, (Values{1, 2, 3, 0}));
-    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(events.lines, (Lines{"max 3", "value 1", "value 2", "value 3", "value 0", "end copied=3 folders=1"}));
+    EXPECT_EQ(events.outcome.folders, Reports{dir.U16("_rename")});
     EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"A.txt", "B.txt", "C.txt"}));
     EXPECT_EQ(ReadFile(dir.Path() / "_rename/B.txt"), "b.txt");
     for (const auto& [name, mode] : {std::pair{"A.txt", 0666}, {"B.txt", 0600}, {"C.txt", 0666}}) {
@@ -47,45 +45,43 @@ TEST(BatchDriver, CopiesEveryFileAndMovesTheBar) {
     }
 }
 
-TEST(BatchDriver, FilesFromDifferentFoldersGoBesideTheirSources) {
+TEST(Batch, FilesFromDifferentFoldersGoBesideTheirSources) {
     TempDir dir;
     WriteFile(dir.Path() / "one/a.txt", "1");
     WriteFile(dir.Path() / "写真　フォルダー/a.txt", "2");
-    FakeBatchWindow window(0);
-    ProcessFiles(window, {dir.U16("one/a.txt"), dir.U16("写真　フォルダー/a.txt")});
+    const RecordingEvents events = test::Run({dir.U16("one/a.txt"), dir.U16("写真　フォルダー/a.txt")});
+    EXPECT_EQ(events.outcome.folders, (Reports{dir.U16("one/_rename"), dir.U16("写真　フォルダー/_rename")}));
     EXPECT_EQ(ReadFile(dir.Path() / "one/_rename/A.txt"), "1");
     EXPECT_EQ(ReadFile(dir.Path() / "写真　フォルダー/_rename/A.txt"), "2");
 }
 
-TEST(BatchDriver, FirstFailureEndsTheBatchWithOneMessage) {
+TEST(Batch, FirstFailureEndsTheBatchWithOneMessage) {
     TempDir dir;
     WriteFile(dir.Path() / "a.txt", "a");
     WriteFile(dir.Path() / "c.txt", "c");
-    FakeBatchWindow window(0);
 
-    ProcessFiles(window, {dir.U16("a.txt"), dir.U16("gone/deeper/x.txt"), dir.U16("c.txt")});
+    const RecordingEvents events = test::Run({dir.U16("a.txt"), dir.U16("gone/deeper/x.txt"), dir.U16("c.txt")});
 
-    EXPECT_EQ(window.progressValues, (Values{1, 2, 0}));
-    EXPECT_EQ(window.messages, std::vector<std::u16string>{u"2:コピー元のファイル「" + dir.U16("gone/deeper/x.txt") +
+    EXPECT_EQ(events.lines, (Lines{"max 3", "value 1", "value 2", "failed", "value 0", "end copied=1 folders=1"}));
+    EXPECT_EQ(events.reports, Reports{u"2:コピー元のファイル「" + dir.U16("gone/deeper/x.txt") +
                                                            u"」を開けません。ファイルまたはフォルダーが見つかりません。"});
     EXPECT_EQ(ListFolder(dir.Path() / "_rename"), Names{"A.txt"}) << "earlier copies stay, later files are not done";
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "gone")) << "a failed file leaves no new folders";
 }
 
-TEST(BatchDriver, TheSameFileTwiceGetsANumber) {
+TEST(Batch, TheSameFileTwiceGetsANumber) {
     TempDir dir;
     WriteFile(dir.Path() / "a.txt", "a");
     WriteFile(dir.Path() / "README", "r");
     FaultySystemCalls calls;
     FileServices fso(calls);
-    FakeBatchWindow window(fso, 0);
-    ProcessFiles(window, {dir.U16("a.txt"), dir.U16("a.txt"), dir.U16("README"), dir.U16("README")});
-    EXPECT_TRUE(window.messages.empty());
+    EXPECT_TRUE(test::Run({dir.U16("a.txt"), dir.U16("a.txt"), dir.U16("README"), dir.U16("README")}, 0, {}, &fso)
+                    .reports.empty());
     EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"A.txt", "A（1）.txt", "README", "README（1）"}));
     EXPECT_EQ(calls.Count(FaultySystemCalls::Call::OpenUnnamed), 4) << "no copy made twice for a name given out";
 
     WriteFile(dir.Path() / "a.txt", "changed");
-    ProcessFiles(window, {dir.U16("a.txt")});
+    test::Run({dir.U16("a.txt")}, 0, {}, &fso);
     EXPECT_EQ(ReadFile(dir.Path() / "_rename/A.txt"), "a") << "renaming again never overwrites earlier results";
     EXPECT_EQ(ReadFile(dir.Path() / "_rename/A（2）.txt"), "changed");
 }
@@ -94,7 +90,7 @@ TEST(BatchDriver, TheSameFileTwiceGetsANumber) {
 // the batch read the folder: the copy cannot take the name. Their files stay
 // as they are and the copies take the next number; a folder of the name is
 // in the way.
-TEST(BatchDriver, NamesTakenByAnotherProgramDuringTheBatchAreLeftAlone) {
+TEST(Batch, NamesTakenByAnotherProgramDuringTheBatchAreLeftAlone) {
     for (const bool unnamed : {true, false}) {
         TempDir dir;
         for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir.Path() / name, name);
@@ -109,12 +105,11 @@ TEST(BatchDriver, NamesTakenByAnotherProgramDuringTheBatchAreLeftAlone) {
             if (a && !std::filesystem::exists(out / "B（1）.txt")) WriteFile(out / "B（1）.txt", "theirs too");
         };
         FileServices fso(calls);
-        FakeBatchWindow window(fso, 0);
         std::filesystem::create_directories(out / "C.txt");
 
-        ProcessFiles(window, {dir.U16("a.txt"), dir.U16("b.txt"), dir.U16("c.txt")});
+        const RecordingEvents events = test::Run({dir.U16("a.txt"), dir.U16("b.txt"), dir.U16("c.txt")}, 0, {}, &fso);
 
-        EXPECT_EQ(window.messages, std::vector<std::u16string>{u"17:コピー先のファイル「" + test::U16(out / "C.txt") +
+        EXPECT_EQ(events.reports, Reports{u"17:コピー先のファイル「" + test::U16(out / "C.txt") +
                                                                u"」を作成できません。同じ名前のファイルまたはフォルダーが既にあります。"});
         EXPECT_EQ(ListFolder(out), (Names{"A.txt", "B.txt", "B（1）.txt", "B（2）.txt", "C.txt"})) << unnamed;
         EXPECT_EQ(ReadFile(out / "B.txt"), "theirs");
@@ -127,37 +122,29 @@ TEST(BatchDriver, NamesTakenByAnotherProgramDuringTheBatchAreLeftAlone) {
 // A batch keeps its output folder open, but writes only into the folder
 // that the path names now: one moved away during a batch, or removed
 // between batches, is made again.
-TEST(BatchDriver, AnOutputFolderMovedAwayOrRemovedIsMadeAgain) {
+TEST(Batch, AnOutputFolderMovedAwayOrRemovedIsMadeAgain) {
     TempDir dir;
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir.Path() / name, name);
-    struct MovingWindow : FakeBatchWindow {
+    struct Moving : RecordingEvents {
         std::filesystem::path from, to;
-        void SetProgressValue(int value) override {
-            FakeBatchWindow::SetProgressValue(value);
+        void Progress(int value) override {
+            RecordingEvents::Progress(value);
             if (value == 2) std::filesystem::rename(from, to);
         }
-    } window;
-    window.from = dir.Path() / "_rename";
-    window.to = dir.Path() / "moved";
-    ProcessFiles(window, {dir.U16("a.txt"), dir.U16("b.txt")});
+    } events;
+    events.from = dir.Path() / "_rename";
+    events.to = dir.Path() / "moved";
+    FileServices fso;
+    RunBatch({{dir.U16("a.txt"), dir.U16("b.txt")}, 0, {}}, fso, events);
     std::filesystem::remove_all(dir.Path() / "_rename");
-    ProcessFiles(window, {dir.U16("c.txt")});
-    EXPECT_TRUE(window.messages.empty());
+    RunBatch({{dir.U16("c.txt")}, 0, {}}, fso, events);
+    EXPECT_TRUE(events.reports.empty());
     EXPECT_EQ(ListFolder(dir.Path() / "moved"), Names{"A.txt"});
     EXPECT_EQ(ListFolder(dir.Path() / "_rename"), Names{"C.txt"});
 }
 
-TEST(BatchDriver, AnEmptyListSetsMaximumZeroAndCopiesNothing) {
-    FakeBatchWindow window(0);
-    ProcessFiles(window, {});
-    EXPECT_EQ(window.progressMaximums, Values{0});
-    EXPECT_EQ(window.progressValues, Values{0});
-    EXPECT_TRUE(window.messages.empty());
-
-    window.refuseMaximum = 0;  // a bar that refuses the maximum is reported like any failure
-    ProcessFiles(window, {});
-    EXPECT_EQ(window.messages, std::vector<std::u16string>{u"380:プロパティの値が無効です。"});
-    EXPECT_EQ(window.progressValues, (Values{0, 0}));
+TEST(Batch, AnEmptyListSetsMaximumZeroAndCopiesNothing) {
+    EXPECT_EQ(test::Run({}).lines, (Lines{"max 0", "value 0", "end copied=0 folders=0"}));
 }
 
 struct BadNameRow {
@@ -173,22 +160,19 @@ class BadNewName : public testing::TestWithParam<BadNameRow> {};
 TEST_P(BadNewName, IsRefusedAndNothingIsWrittenOutside) {
     TempDir dir;
     WriteFile(dir.Path() / GetParam().source, "x");
-    FakeBatchWindow window(8);
-    window.dialogAnswer = ReplaceAnswer{false, GetParam().find, GetParam().replace};
 
-    ProcessFiles(window, {dir.U16(GetParam().source)});
+    const RecordingEvents events = test::Run({dir.U16(GetParam().source)}, 8, {GetParam().find, GetParam().replace});
 
-    ASSERT_EQ(window.messages.size(), 1u);
-    EXPECT_EQ(window.messages[0], u"1003:「" + dir.U16(GetParam().source) + u"」の新しいファイル名「" +
+    ASSERT_EQ(events.reports.size(), 1u);
+    EXPECT_EQ(events.reports[0], u"1003:「" + dir.U16(GetParam().source) + u"」の新しいファイル名「" +
                                       GetParam().name +
                                       u"」はファイル名として使えません（空の名前、「.」「..」、区切り文字や NUL "
                                       u"文字を含む名前は使えません）。");
-    EXPECT_EQ(ListFolder(dir.Path()), (Names{"_rename", GetParam().source}));
-    EXPECT_TRUE(ListFolder(dir.Path() / "_rename").empty());
+    EXPECT_EQ(ListFolder(dir.Path()), Names{GetParam().source}) << "refused before any folder was made";
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    BatchDriver, BadNewName,
+    Batch, BadNewName,
     testing::Values(BadNameRow{"separator", "abc.txt", u"b", u"/../", u"a/../c.txt"},
                     BadNameRow{"nul", "abc.txt", u"b", std::u16string(1, u'\0'), std::u16string(u"a\0c.txt", 7)},
                     BadNameRow{"dot_dot", "ab", u"ab", u".", u".."},
@@ -197,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // What is already called _rename must be a folder of its own: nothing is
 // ever written through a link to somewhere else.
-TEST(BatchDriver, AnOutputFolderThatIsNoRealFolderStopsTheBatch) {
+TEST(Batch, AnOutputFolderThatIsNoRealFolderStopsTheBatch) {
     const std::vector<std::pair<const char*, std::function<void(const std::filesystem::path&)>>> rows = {
         {"link_to_folder", [](const auto& at) { std::filesystem::create_directory_symlink("../elsewhere", at); }},
         {"dangling_link", [](const auto& at) { std::filesystem::create_symlink("../nowhere", at); }},
@@ -209,11 +193,7 @@ TEST(BatchDriver, AnOutputFolderThatIsNoRealFolderStopsTheBatch) {
         WriteFile(dir.Path() / "d/x.txt", "x");
         std::filesystem::create_directory(dir.Path() / "elsewhere");
         make(dir.Path() / "d/_rename");
-        FakeBatchWindow window(0);
-
-        ProcessFiles(window, {dir.U16("d/x.txt")});
-
-        EXPECT_EQ(window.messages, std::vector<std::u16string>{
+        EXPECT_EQ(test::Run({dir.U16("d/x.txt")}).reports, Reports{
                                        u"1005:「" + dir.U16("d/_rename") +
                                        u"」はフォルダーではありません（シンボリック リンクやファイルなど）。"
                                        u"この名前のものを移動するか削除してから、もう一度ドロップしてください。"})
@@ -225,7 +205,7 @@ TEST(BatchDriver, AnOutputFolderThatIsNoRealFolderStopsTheBatch) {
 
 // A read-only disk: the folder or the copy that cannot be made says why,
 // and its files can still be copied elsewhere.
-TEST(BatchDriver, AReadOnlyDiskSaysWhyNothingCanBeWrittenThere) {
+TEST(Batch, AReadOnlyDiskSaysWhyNothingCanBeWrittenThere) {
     std::string whyNot;
     const auto mount = test::ScratchMount::Create(64 * 1024, whyNot);
     if (!mount) GTEST_SKIP() << whyNot;
@@ -233,22 +213,20 @@ TEST(BatchDriver, AReadOnlyDiskSaysWhyNothingCanBeWrittenThere) {
     WriteFile(mount->Path() / "in/b.txt", "b");
     std::filesystem::create_directory(mount->Path() / "in/_rename");
     if (!mount->MakeReadOnly()) GTEST_SKIP() << "remounting read-only was refused";
-    FakeBatchWindow window(0);
-    ProcessFiles(window, {test::U16(mount->Path() / "a.txt")});
-    ProcessFiles(window, {test::U16(mount->Path() / "in/b.txt")});
     const std::u16string readOnly = u"を作成できません。読み取り専用の場所には書き込めません。";
-    EXPECT_EQ(window.messages, (std::vector<std::u16string>{
-                                   u"30:フォルダー「" + test::U16(mount->Path() / "_rename") + u"」" + readOnly,
-                                   u"30:コピー先のファイル「" + test::U16(mount->Path() / "in/_rename/B.txt") + u"」" + readOnly}));
+    EXPECT_EQ(test::Run({test::U16(mount->Path() / "a.txt")}).reports,
+              Reports{u"30:フォルダー「" + test::U16(mount->Path() / "_rename") + u"」" + readOnly});
+    EXPECT_EQ(test::Run({test::U16(mount->Path() / "in/b.txt")}).reports,
+              Reports{u"30:コピー先のファイル「" + test::U16(mount->Path() / "in/_rename/B.txt") + u"」" + readOnly});
     TempDir dir;
-    FileServices().CopyNoReplace(test::U16(mount->Path() / "a.txt"), dir.U16("copy.txt"));
+    FileServices().CopyNoReplace(test::U16(mount->Path() / "a.txt"), dir.U16(), u"copy.txt");
     EXPECT_EQ(ReadFile(dir.Path() / "copy.txt"), "a");
 }
 
 // Names from old disks may be bytes of another encoding (Shift_JIS here).
 // Such a name is copied under its own bytes, and never confused with the
 // name that shows the same when its bytes are replaced by U+FFFD.
-TEST(BatchDriver, NamesThatAreNotUtf8KeepTheirBytes) {
+TEST(Batch, NamesThatAreNotUtf8KeepTheirBytes) {
     TempDir dir;
     const std::string sjis = "\x83\x65\x83\x58\x83\x67";  // テスト
     WriteFile(dir.Path() / (sjis + ".txt"), "the dropped file");
@@ -257,18 +235,13 @@ TEST(BatchDriver, NamesThatAreNotUtf8KeepTheirBytes) {
     const std::u16string source = FromUtf8((dir.Path() / (sjis + ".txt")).string());
 
     for (const int type : {0, 4, 8, 7}) {
-        FakeBatchWindow window(type);
-        window.dialogAnswer = ReplaceAnswer{false, u"e", u"E"};
-        ProcessFiles(window, {source});
-        EXPECT_TRUE(window.messages.empty()) << type;
+        EXPECT_TRUE(test::Run({source}, type, {u"e", u"E"}).reports.empty()) << type;
     }
     EXPECT_EQ(ListFolder(dir.Path() / "_rename"),
               (Names{"20091117 90503.txt", sjis + ".txt", sjis + "（1）.txt", sjis + "（2）.txt"}));
     EXPECT_EQ(ReadFile(dir.Path() / "_rename" / (sjis + "（2）.txt")), "the dropped file");
 
-    FakeBatchWindow window(0);
-    ProcessFiles(window, {FromUtf8((dir.Path() / "\x83gone.txt").string())});
-    EXPECT_EQ(window.messages, std::vector<std::u16string>{u"2:コピー元のファイル「" + dir.U16() +
+    EXPECT_EQ(test::Run({FromUtf8((dir.Path() / "\x83gone.txt").string())}).reports, Reports{u"2:コピー元のファイル「" + dir.U16() +
                                                            u"/\\x83gone.txt」を開けません。ファイルまたはフォルダーが見つかりません。"});
 }
 

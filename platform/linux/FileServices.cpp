@@ -1,0 +1,225 @@
+#include "FileServices.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ErrorText.h"
+#include "BatchState.h"
+#include "FileAttributes.h"
+#include "FileCopy.h"
+#include "NewFile.h"
+#include "PathText.h"
+#include "SystemCalls.h"
+#include "Utf.h"
+
+namespace mirado {
+namespace {
+
+
+// Closes a descriptor when it goes out of scope.
+class FdGuard {
+public:
+    FdGuard(SystemCalls& calls, int fd) : calls_(calls), fd_(fd) {}
+    ~FdGuard() {
+        if (fd_ >= 0) calls_.Close(fd_);
+    }
+    FdGuard(const FdGuard&) = delete;
+    FdGuard& operator=(const FdGuard&) = delete;
+    int Get() const { return fd_; }
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    SystemCalls& calls_;
+    int fd_;
+};
+
+bool StatPath(SystemCalls& calls, std::u16string_view path, struct stat& info, bool followLinks) {
+    const std::string native = ToUtf8(path);
+    return (followLinks ? calls.Stat(native.c_str(), &info) : calls.LStat(native.c_str(), &info)) == 0;
+}
+
+// Stats the source (native is its path), following links, and refuses what
+// is not a regular file.
+void StatSource(SystemCalls& calls, const std::string& native, std::u16string_view source, struct stat& info) {
+    if (calls.Stat(native.c_str(), &info) != 0) throw SystemError(errno, kCannotOpenSource, source);
+    if (!S_ISREG(info.st_mode)) throw NotRegularFileError(source);
+}
+
+// Opens the source for reading after making sure it is a regular file, so a
+// FIFO or a device is never opened (that could block or never end). info
+// is what the open file says of itself.
+int OpenSource(SystemCalls& calls, std::u16string_view source, struct stat& info) {
+    const std::string native = ToUtf8(source);
+    StatSource(calls, native, source, info);
+    // O_NONBLOCK guards against the file being swapped for a FIFO in between;
+    // on a regular file it changes nothing, so it stays set.
+    const int fd = calls.Open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+    if (fd < 0) throw SystemError(errno, kCannotOpenSource, source);
+    FdGuard guard(calls, fd);
+    if (calls.FStat(fd, &info) != 0) throw SystemError(errno, kCannotOpenSource, source);
+    if (!S_ISREG(info.st_mode)) throw NotRegularFileError(source);
+    return guard.Release();
+}
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Throws when the open source is no longer as it was when the copy began.
+void CheckUnchanged(SystemCalls& calls, int fd, const struct stat& before, std::u16string_view source) {
+    struct stat after {};
+    if (calls.FStat(fd, &after) != 0) throw SystemError(errno, kCannotOpenSource, source);
+    if (after.st_size != before.st_size || !SameTime(after.st_mtim, before.st_mtim) ||
+        !SameTime(after.st_ctim, before.st_ctim))
+        throw SourceChangedError(source);
+}
+
+// True for an entry that FileExists would not count: a folder of its own.
+bool IsFolderEntry(SystemCalls& calls, DIR* dir, const struct dirent& entry) {
+    if (entry.d_type != DT_UNKNOWN) return entry.d_type == DT_DIR;
+    struct stat info {};
+    return calls.FStatAt(dirfd(dir), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The failure to give the copy its name; a name that is taken (by a file
+// that another program saved meanwhile, or by a folder) can be retried.
+[[noreturn]] void ThrowCannotName(int error, std::u16string_view target) {
+    if (error == EEXIST) throw NameTakenError(SystemError(error, kCannotCreateTarget, target));
+    throw SystemError(error, kCannotCreateTarget, target);
+}
+
+LocalDateTime ToLocal(SystemCalls& calls, const struct timespec& time, std::u16string_view path) {
+    struct tm local {};
+    if (!calls.LocalTime(time.tv_sec, &local)) throw NoCalendarDateError(path);
+    const long long year = local.tm_year + 1900LL;
+    if (year < 1 || year > 9999) throw NoCalendarDateError(path);
+    return {static_cast<int>(year), local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+// One attempt at a copy; false when the unnamed file could not be linked in.
+bool CopyOnce(FileServices::BatchState& batch, std::u16string_view source, std::u16string_view folder,
+              std::u16string_view givenName, bool allowUnnamed, const std::stop_token& stop) {
+    SystemCalls& calls = batch.calls;
+    struct stat info {};
+    FdGuard sourceFd(calls, OpenSource(calls, source, info));
+
+    const std::u16string storedName(StoredName(givenName));
+    const std::u16string target = std::u16string(folder) + kPathSeparator + storedName;
+    // A copy is only made where its full path can name it.
+    const std::string name = ToUtf8(storedName);
+    if (name.size() > NAME_MAX || ToUtf8(target).size() >= PATH_MAX)
+        throw SystemError(ENAMETOOLONG, kCannotCreateTarget, target);
+
+    NewFile file(calls, batch.Folder(folder.empty() ? u"." : folder));
+    if (info.st_size == 0) {
+        // Nothing to write, so nothing to be seen half done: the copy takes
+        // its name at once, once everything that could fail is behind it.
+        CheckUnchanged(calls, sourceFd.Get(), info, source);
+        const SourceAttributes attributes = ReadAttributes(calls, sourceFd.Get(), info);
+        if (const int error = file.CreateNamed(name, info.st_mode)) ThrowCannotName(error, target);
+        batch.Apply(attributes, file);
+        return true;
+    }
+    if (const int error = file.Create(allowUnnamed, info.st_mode)) throw SystemError(error, kCannotCreateTarget, target);
+
+    const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info, batch.ways[info.st_dev], batch.buffer, stop);
+    if (error == ECANCELED && stop.stop_requested()) throw StopRequested();
+    if (error != 0) throw SystemError(error, kCannotWriteTarget, target);
+    CheckUnchanged(calls, sourceFd.Get(), info, source);
+    batch.Apply(ReadAttributes(calls, sourceFd.Get(), info), file);
+
+    const int committed = file.Commit(name);
+    if (committed == NewFile::kCannotLinkUnnamed) return false;
+    if (committed != 0) ThrowCannotName(committed, target);
+    return true;
+}
+
+}  // namespace
+
+bool FileServices::FolderExists(std::u16string_view path) const {
+    struct stat info {};
+    const bool exists = StatPath(*calls_, path, info, false) && S_ISDIR(info.st_mode);
+    if (batch_) batch_->Recheck(path, exists ? &info : nullptr);
+    return exists;
+}
+
+bool FileServices::FileExists(std::u16string_view path) const {
+    // The test looks at the name as it will be stored.
+    const std::u16string stored = StoredPath(path);
+    struct stat info {};
+    const bool found = batch_ ? batch_->LStat(stored, info) : StatPath(*calls_, stored, info, false);
+    if (found) return !S_ISDIR(info.st_mode);
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    throw SystemError(errno, kCannotTestTarget, stored);
+}
+
+FileInfo FileServices::GetFile(std::u16string_view path) const {
+    struct stat info {};
+    if (!StatPath(*calls_, path, info, true))
+        throw SystemError(errno, kCannotReadDate, path);
+    if (!S_ISREG(info.st_mode)) throw NotRegularFileError(path);
+    return FileInfo{ToLocal(*calls_, info.st_mtim, path)};
+}
+
+void FileServices::CheckSourceFile(std::u16string_view source) const {
+    struct stat info {};
+    StatSource(*calls_, ToUtf8(source), source, info);
+}
+
+std::optional<std::vector<std::u16string>> FileServices::ListFileNames(std::u16string_view folder) const {
+    const int fd = calls_->Open(ToUtf8(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) return std::nullopt;
+    DIR* dir = calls_->FdOpenDir(fd);
+    if (dir == nullptr) {
+        calls_->Close(fd);
+        return std::nullopt;
+    }
+    std::vector<std::u16string> names;
+    for (;;) {
+        errno = 0;  // the end and a failure both give no entry
+        const struct dirent* entry = calls_->ReadDir(dir);
+        if (entry == nullptr) break;
+        if (!IsFolderEntry(*calls_, dir, *entry)) names.push_back(FromUtf8(entry->d_name));  // "." and ".." are folders
+    }
+    const bool complete = errno == 0;
+    calls_->CloseDir(dir);
+    if (!complete) return std::nullopt;
+    return names;
+}
+
+std::u16string FileServices::NameKey(std::u16string_view name) const {
+    // Two names are the same here when they are the same bytes; the text of
+    // a name read from disk gives its bytes one for one, so it serves as is.
+    return std::u16string(name);
+}
+
+void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view folder, std::u16string_view name,
+                                 std::stop_token stop) const {
+    // A copy outside a batch is a batch of its own.
+    std::unique_ptr<BatchState> single;
+    BatchState& batch = batch_ ? *batch_ : *(single = std::make_unique<BatchState>(*calls_));
+    if (unnamedFiles_ && CopyOnce(batch, source, folder, name, true, stop)) return;
+    unnamedFiles_ = false;
+    CopyOnce(batch, source, folder, name, false, stop);
+}
+
+long FileServices::MakeOneFolder(std::u16string_view path) const {
+    if (calls_->MkDir(ToUtf8(path).c_str(), 0777) == 0 || errno == EEXIST) return 0;
+    return errno;
+}
+
+}  // namespace mirado

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <string>
+
+#include "BatchThread.h"
+#include "FaultySystemCalls.h"
+#include "RecordingEvents.h"
+#include "TempDir.h"
+
+namespace mirado {
+namespace {
+
+using test::FaultySystemCalls;
+using test::ListFolder;
+using test::TempDir;
+using test::WriteFile;
+using Call = FaultySystemCalls::Call;
+using Lines = std::vector<std::string>;
+
+// The window's side of a batch thread: it is woken from the batch's
+// thread and takes the events on its own.
+class Owner {
+public:
+    std::function<void()> Wake() {
+        return [this] {
+            const std::lock_guard lock(mutex_);
+            woken_ = true;
+            changed_.notify_all();
+        };
+    }
+    // Takes events as they come until the end was delivered.
+    void DeliverUntilEnd(BatchThread& thread) {
+        for (;;) {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return woken_; });
+            woken_ = false;
+            lock.unlock();
+            if (thread.Deliver(events)) return;
+        }
+    }
+    test::RecordingEvents events;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool woken_ = false;
+};
+
+// Lets the test hold the batch inside one call until it says so.
+class Gate {
+public:
+    void WaitInside() {
+        std::unique_lock lock(mutex_);
+        inside_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return open_; });
+    }
+    void WaitUntilInside() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return inside_; });
+    }
+    void Open() {
+        const std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool inside_ = false, open_ = false;
+};
+
+TEST(BatchThread, DeliversEveryEventInOrderOnTheOwnersThread) {
+    TempDir dir;
+    std::vector<std::u16string> files;
+    for (int i = 0; i < 200; ++i) {
+        WriteFile(dir.Path() / ("f" + std::to_string(i)), "x");
+        files.push_back(dir.U16("f" + std::to_string(i)));
+    }
+    files.push_back(dir.U16("missing"));
+    FileServices fso;
+    Owner owner;
+    BatchThread thread({files, 0, {}}, fso, owner.Wake());
+    owner.DeliverUntilEnd(thread);
+    Lines expected{"max 201"};
+    for (int i = 1; i <= 201; ++i) expected.push_back("value " + std::to_string(i));
+    expected.insert(expected.end(), {"failed", "value 0", "end copied=200 folders=1"});
+    EXPECT_EQ(owner.events.lines, expected);
+}
+
+// A stop asked for while one piece of a copy is under way ends the batch
+// once that piece returns: the copy in progress goes, finished copies stay,
+// and nothing is reported. Both ways of making a new file: unnamed, and
+// under a temporary name of its own.
+TEST(BatchThread, AStopEndsTheCopyInProgressAndLeavesNothingOfIt) {
+    for (const bool unnamed : {true, false}) {
+        TempDir dir;
+        WriteFile(dir.Path() / "a.txt", "a");
+        WriteFile(dir.Path() / "big.bin", std::string(3 << 20, 'b'));
+        WriteFile(dir.Path() / "c.txt", "c");
+        FaultySystemCalls calls;
+        calls.Fail(Call::Clone, EOPNOTSUPP);  // the data goes in pieces
+        if (!unnamed) calls.Fail(Call::OpenUnnamed, EOPNOTSUPP);
+        Gate gate;
+        calls.before = [&](Call call) {
+            if (call == Call::CopyFileRange && calls.Count(Call::CopyFileRange) == 2) gate.WaitInside();
+        };
+        FileServices fso(calls);
+        Owner owner;
+        BatchThread thread({{dir.U16("a.txt"), dir.U16("big.bin"), dir.U16("c.txt")}, 0, {}}, fso, owner.Wake());
+        gate.WaitUntilInside();
+        thread.RequestStop();
+        gate.Open();
+        owner.DeliverUntilEnd(thread);
+
+        EXPECT_EQ(owner.events.lines,
+                  (Lines{"max 3", "value 1", "value 2", "value 0", "end copied=1 folders=1 stopped"}))
+            << unnamed;
+        EXPECT_EQ(ListFolder(dir.Path() / "_rename"), Lines{"A.txt"}) << unnamed;
+        EXPECT_EQ(calls.Count(Call::CopyFileRange), 2) << "no piece after the stop";
+    }
+}
+
+}  // namespace
+}  // namespace mirado
