@@ -7,16 +7,14 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "BatchDriver.h"
+#include "Batch.h"
+#include "BenchEvents.h"
 #include "BenchSupport.h"
-#include "BenchWindow.h"
-#include "ConversionType.h"
+#include "FileServices.h"
 #include "Utf.h"
 
 namespace mirado::bench {
 namespace {
-
-constexpr int kConversionType = kToLowerCase;
 
 void Check(bool ok, const std::string& what) {
     if (!ok) throw std::runtime_error(what);
@@ -78,9 +76,10 @@ void Settle(const Contest& contest, bool big) {
 }
 
 void RunOurs(const Contest& contest) {
-    BenchWindow window(kConversionType);
-    ProcessFiles(window, contest.drops);
-    Check(!window.Failed(), "the engine reported: " + window.FirstReport());
+    BenchEvents events;
+    FileServices fso;
+    RunBatch({contest.drops, kConversionType, {}}, fso, events);
+    Check(!events.Failed(), "the engine reported: " + events.FirstReport());
 }
 
 void RunCp(const Contest& contest) {

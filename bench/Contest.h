@@ -6,13 +6,16 @@
 
 namespace mirado::bench {
 
-// One batch of files, dropped on ProcessFiles and handed to cp in the same
+// The type the benchmarks copy by: lower case, a conversion with real work.
+inline constexpr int kConversionType = 1;
+
+// One batch of files, dropped on RunBatch and handed to cp in the same
 // run, as the same full paths: the sources in a folder of their own, and
 // where each contender puts its copies there.
 struct Contest {
     std::string folder;
     std::vector<std::string> paths;      // the dropped files, in drop order
-    std::vector<std::u16string> drops;   // the same, as ProcessFiles gets them
+    std::vector<std::u16string> drops;   // the same, as RunBatch gets them
     std::string oursOut;                 // folder/_rename
     std::vector<std::string> cpArgs;     // the cp command for the same batch
     std::string cpOut;                   // folder/_cp_out
@@ -23,7 +26,7 @@ struct Contest {
 // prefix_000001.TXT and so on, copied with `cp -p -t _cp_out -- FILES...`.
 Contest MakeDistinctFiles(const std::string& folder, const std::string& prefix, int count, std::uint64_t size);
 
-// One 4 KiB file Photo.JPG dropped count times, so that ProcessFiles numbers
+// One 4 KiB file Photo.JPG dropped count times, so that RunBatch numbers
 // the copies; cp numbers them too: `cp --backup=numbered -p -t _cp_out -- Photo.JPG...`.
 Contest MakeNumbering(const std::string& folder, int count);
 

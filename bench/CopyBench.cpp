@@ -1,4 +1,4 @@
-// Times ProcessFiles against cp on the same data in the same run and prints
+// Times RunBatch against cp on the same data in the same run and prints
 // the ratio for each case:
 //   numbering   one 4 KiB file dropped 2,000 times, against
 //               `cp --backup=numbered -p`, which numbers its copies too
@@ -25,11 +25,11 @@
 #include <utility>
 #include <vector>
 
-#include "BatchDriver.h"
+#include "Batch.h"
+#include "BenchEvents.h"
 #include "BenchSupport.h"
-#include "BenchWindow.h"
-#include "ConversionType.h"
 #include "Contest.h"
+#include "FileServices.h"
 #include "Summary.h"
 #include "Utf.h"
 
@@ -61,7 +61,7 @@ constexpr double kBigTarget = 1.05;
 constexpr double kEmptyPeakTarget = 1.0;      // of cp's peak
 constexpr double kBigPeakTargetMiB = 20;
 
-const char* const kCopyFlag = "--copy-files";  // PATH...: ProcessFiles on the files, as one drop
+const char* const kCopyFlag = "--copy-files";  // PATH...: RunBatch on the files, as one drop
 const char* const kPeakFlag = "--peak-of";     // PROGRAM ARG...: runs it and prints its peak memory
 
 std::string g_root;     // the work folder, made on first use
@@ -164,10 +164,10 @@ void TimeGrowth(benchmark::State& state, int count) {
 struct Memory {
     bool measured = false;
     long floorKiB = 0;         // the helper running /bin/true
-    long emptyOursKiB = 0;     // ProcessFiles on the 100,000 empty files
+    long emptyOursKiB = 0;     // RunBatch on the 100,000 empty files
     long emptyOursHwmKiB = 0;  // its own VmHWM
     long emptyCpKiB = 0;       // cp -p on the same files
-    long bigOursKiB = 0;       // ProcessFiles on the 1 GiB file
+    long bigOursKiB = 0;       // RunBatch on the 1 GiB file
     long bigOursHwmKiB = 0;
     long bigCpKiB = 0;
 } g_memory;
@@ -218,13 +218,14 @@ void PeakMemory(benchmark::State& state) {
     });
 }
 
-// What kCopyFlag does: one ProcessFiles on the files named, as one drop.
+// What kCopyFlag does: one RunBatch on the files named, as one drop.
 int CopyFilesChild(int argc, char** argv) {
     std::vector<std::u16string> drops;
     for (int i = 2; i < argc; ++i) drops.push_back(mirado::FromUtf8(argv[i]));
-    mirado::bench::BenchWindow window(mirado::kToLowerCase);
-    mirado::ProcessFiles(window, drops);
-    if (window.Failed()) return 1;
+    mirado::bench::BenchEvents events;
+    mirado::FileServices fso;
+    mirado::RunBatch({std::move(drops), mirado::bench::kConversionType, {}}, fso, events);
+    if (events.Failed()) return 1;
     std::printf("vmhwm_kib=%ld\n", mirado::bench::SelfStatusKiB("VmHWM"));
     return 0;
 }
@@ -255,15 +256,15 @@ double MiB(long kib) { return static_cast<double>(kib) / 1024; }
 
 void PrintSummary(const CollectingReporter& reporter) {
     using mirado::bench::PrintRatioRow;
-    std::printf("\nMirado copy benchmark: ProcessFiles (conversion type %d, lower case) against cp\n",
-                mirado::kToLowerCase);
+    std::printf("\nMirado copy benchmark: RunBatch (conversion type %d, lower case) against cp\n",
+                mirado::bench::kConversionType);
     std::printf("Wall times in ms, median of the rounds; \"per round\" is the range of the paired ratios.\n\n");
     mirado::bench::PrintRatioHeader();
     PrintRatioRow(reporter, "1 file dropped 2,000 times (numbering)", "numbering/ours", "numbering/cp", kNumberingTarget);
     PrintRatioRow(reporter, "100,000 empty files, one batch", "empty/ours", "empty/cp", kEmptyTarget);
     PrintRatioRow(reporter, "10,000 x 4 KiB, one batch", "small/ours", "small/cp", kSmallTarget);
     PrintRatioRow(reporter, "1 GiB, one file", "big/ours", "big/cp", kBigTarget);
-    std::printf("   baselines: one cp process per batch, given the same full paths as ProcessFiles:\n"
+    std::printf("   baselines: one cp process per batch, given the same full paths as RunBatch:\n"
                 "   numbering `cp --backup=numbered -p -t OUT -- DIR/Photo.JPG` (2,000 times the same file),\n"
                 "   the others `cp -p -t OUT -- FILES...`.\n\n");
 

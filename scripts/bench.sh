@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the benchmark in Release and runs it: ProcessFiles against cp on the
+# Builds the benchmark in Release and runs it: RunBatch against cp on the
 # same data, with a summary of the ratios, the growth of numbering and the
 # peak memory at the end. Extra arguments go to the benchmark, e.g.
 # --benchmark_filter=big.

@@ -1,74 +1,79 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
-#include <string>
-#include <vector>
+#include <memory>
 
-#include <QElapsedTimer>
 #include <QObject>
+#include <QString>
 
-class QEvent;
-class QProgressBar;
-class QWidget;
+#include "Batch.h"
+#include "BatchEvents.h"
+
+namespace mirado {
+class BatchThread;
+class FileServices;
+}  // namespace mirado
 
 namespace mirado::ui {
 
-// Runs the batches of one window, one at a time, on the window's thread.
+// Runs the batches of one window, one at a time, each on a thread of its
+// own, and gives their events as signals on the window's thread.
 //
-// A drop is only taken here: its batch starts from the event loop right
-// after, so that the drop is finished towards the file manager at once.
-// While the batch runs, the window stays still for the user: input to it is
-// swallowed (not kept for later), drops are refused, and a request to close
-// it is carried out when the batch has ended. The event loop still gets a
-// turn about every 16 ms for everything else: the window system's pings,
-// exposes, paints.
-//
-// The progress bar gets every value, as assistive technology reads them,
-// but during a batch it is painted only at those turns, when its filled
-// width has changed by a pixel or more, and at the end, when the last value
-// shows otherwise than the last paint.
-class BatchRunner : public QObject {
+// A drop is only taken here: the batch begins from the event loop right
+// after, so that the file manager has its answer before anything is asked
+// or copied. Until the batch has ended the runner is busy and takes no
+// other drop.
+class BatchRunner : public QObject, private BatchEvents {
     Q_OBJECT
 
 public:
-    using Batch = std::function<void(const std::vector<std::u16string>&)>;
+    // prepare completes a request before its batch begins (the find and
+    // replacement texts); false cancels the drop.
+    using Prepare = std::function<bool(BatchRequest&)>;
 
-    // batch is the work for the files of one drop; window is the top-level
-    // window that the batch runs for and bar its progress bar.
-    BatchRunner(QWidget& window, QProgressBar& bar, Batch batch);
+    BatchRunner(FileServices& fso, Prepare prepare, QObject* parent = nullptr);
     ~BatchRunner() override;
 
-    // From a drop until its batch has ended.
+    // From a drop until its batch has ended (or its drop was cancelled).
     bool Busy() const { return busy_; }
 
-    // Takes the files of a drop; their batch starts from the event loop.
-    // Takes nothing and returns false while a batch runs.
-    bool Start(std::vector<std::u16string> files);
+    // Takes the request of a drop; false, taking nothing, while busy.
+    bool Take(BatchRequest request);
 
-    // Sets the bar's value; during a batch, also gives the event loop its
-    // turn when one is due.
-    void SetProgress(int value);
+    // The running batch stops at its next piece of work; its events still
+    // come, ending in finished().
+    void RequestStop();
 
-protected:
-    bool eventFilter(QObject* receiver, QEvent* event) override;
+    // Whether a stop was asked for since the last drop was taken; any thread
+    // may ask.
+    bool StopRequested() const { return stopRequested_; }
+
+    // Stops the running batch and waits for it, then delivers its events
+    // at once: for an end that cannot wait for the event loop.
+    void StopAndWait();
+
+signals:
+    void progressMaximum(int maximum);
+    void progress(int value);
+    void failed(const QString& report);
+    // Also for a drop whose preparation was cancelled (nothing copied).
+    void finished(const mirado::BatchOutcome& outcome);
 
 private:
-    void Run(const std::vector<std::u16string>& files);
-    void Turn();
-    void PaintBarIfChanged();
-    void Finish();
-    int FilledWidth() const;
-    bool InWindow(QObject* object) const;
+    void Begin(BatchRequest request);
+    void Deliver();
 
-    QWidget& window_;
-    QProgressBar& bar_;
-    Batch batch_;
+    void ProgressMaximum(int maximum) override { emit progressMaximum(maximum); }
+    void Progress(int value) override { emit progress(value); }
+    void Failed(const std::u16string& report) override { emit failed(QString::fromStdU16String(report)); }
+    void Finished(const BatchOutcome& outcome) override;
+
+    FileServices& fso_;
+    Prepare prepare_;
     bool busy_ = false;
-    bool holdingPaints_ = false;  // inside the bar's setValue during a batch
-    bool paintHeld_ = false;      // a repaint asked for there waits for a turn
-    bool closeRequested_ = false;
-    int paintedWidth_ = 0;  // of the bar's filled part, in pixels
-    QElapsedTimer sinceTurn_;
+    std::atomic<bool> stopRequested_ = false;
+    std::unique_ptr<BatchThread> thread_;
 };
 
 }  // namespace mirado::ui

@@ -2,20 +2,21 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 
 #include "Appearance.h"
-#include "BatchDriver.h"
+#include "Batch.h"
+#include "BatchEvents.h"
 #include "BatchRunner.h"
-#include "ConversionType.h"
+#include "ConversionTypes.h"
 #include "DocumentService.h"
 #include "DropFrame.h"
-#include "Error.h"
-#include "ErrorNumbers.h"
 #include "FileServices.h"
+#include "InputBlocker.h"
 #include "MessageBoxService.h"
 #include "ProgressBar.h"
 #include "Twips.h"
@@ -24,11 +25,6 @@
 using mirado::ui::TwipsRect;
 
 namespace {
-
-using mirado::kErrorInvalidPropertyValue;
-
-// The error a control raises for a value it cannot take.
-[[noreturn]] void RefuseValue() { throw mirado::Error(kErrorInvalidPropertyValue, u"プロパティの値が無効です。"); }
 
 // What the help button says when it cannot show the help.
 QString HelpProblem(mirado::DocumentService::Result result) {
@@ -50,10 +46,20 @@ frmMain::frmMain(QWidget* parent)
     : frmMain(mirado::MessageBoxService::Real(), mirado::DocumentService::Real(), parent) {}
 
 frmMain::frmMain(mirado::MessageBoxService& messages, mirado::DocumentService& documents, QWidget* parent)
+    : frmMain(messages, documents, std::make_unique<mirado::FileServices>(), nullptr, parent) {}
+
+frmMain::frmMain(mirado::MessageBoxService& messages, mirado::DocumentService& documents, mirado::FileServices& files,
+                 QWidget* parent)
+    : frmMain(messages, documents, nullptr, &files, parent) {}
+
+frmMain::frmMain(mirado::MessageBoxService& messages, mirado::DocumentService& documents,
+                 std::unique_ptr<mirado::FileServices> own, mirado::FileServices* given, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       mobjMessages(messages),
-      mobjDocuments(documents) {
+      mobjDocuments(documents),
+      mobjOwnFSO(std::move(own)),
+      mobjFSO(given != nullptr ? *given : *mobjOwnFSO) {
     setObjectName(QStringLiteral("frmMain"));
     setFont(mirado::ui::WindowFont());
     setWindowIcon(mirado::ui::ApplicationIcon());
@@ -77,9 +83,9 @@ void frmMain::CreateControls() {
     cboType = new QComboBox(this);
     cboType->setObjectName(QStringLiteral("cboType"));
     cboType->setEditable(false);
-    cboType->setMaxVisibleItems(static_cast<int>(mirado::kConversionTypeTexts.size()));
-    for (const std::u16string_view text : mirado::kConversionTypeTexts)
-        cboType->addItem(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    cboType->setMaxVisibleItems(static_cast<int>(mirado::kConversionTypes.size()));
+    for (const mirado::ConversionType& type : mirado::kConversionTypes)
+        cboType->addItem(QString::fromUtf16(type.label.data(), static_cast<qsizetype>(type.label.size())));
     cboType->setGeometry(TwipsRect(120, 360, 3495, 315));
     mirado::ui::NameAfterLabel(*lblType, *cboType);
 
@@ -117,15 +123,14 @@ void frmMain::CreateControls() {
     cmdHelp->setAccessibleName(QStringLiteral("ヘルプ"));
     cmdHelp->setAccessibleDescription(QStringLiteral("ヘルプ（Readme.html）を開きます。"));
 
-    // A batch keeps the type chosen when it began: nothing the user does
-    // while it runs takes effect, not even through assistive technology,
-    // which changes the list without input events.
-    mobjBatch = std::make_unique<mirado::ui::BatchRunner>(
-        *this, *prgBar, [this](const std::vector<std::u16string>& files) {
-            mintBatchType = cboType->currentIndex();
-            mirado::ProcessFiles(*this, files);
-            mintBatchType.reset();
-        });
+    mobjInput = new mirado::ui::InputBlocker(*this);
+    mobjBatch = new mirado::ui::BatchRunner(
+        mobjFSO, [this](mirado::BatchRequest& request) { return AskForTexts(request); }, this);
+    connect(mobjBatch, &mirado::ui::BatchRunner::progressMaximum, prgBar,
+            [this](int maximum) { prgBar->setRange(0, std::max(maximum, 1)); });  // never a busy animation
+    connect(mobjBatch, &mirado::ui::BatchRunner::progress, prgBar, &QProgressBar::setValue);
+    connect(mobjBatch, &mirado::ui::BatchRunner::failed, this, &frmMain::BatchFailed);
+    connect(mobjBatch, &mirado::ui::BatchRunner::finished, this, &frmMain::BatchFinished);
 
     QWidget::setTabOrder(cboType, cmdHelp);
     cboType->setFocus();
@@ -137,56 +142,53 @@ void frmMain::CreateControls() {
 void frmMain::InitForm() {
     setWindowTitle(mirado::ui::MainCaption());
     cboType->setCurrentIndex(0);
-    mobjFSO = std::make_unique<mirado::FileServices>();
-    mstrFind.clear();
-    mstrReplace.clear();
 }
-
-void frmMain::TermForm() { mobjFSO.reset(); }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    TermForm();
-    event->accept();
+    if (!mobjBatch->Busy()) {
+        event->accept();
+        return;
+    }
+    // The batch stops at its next piece of work; the window closes at its end.
+    mblnCloseAfterBatch = true;
+    mobjBatch->RequestStop();
+    event->ignore();
 }
 
-int frmMain::ConversionType() const { return mintBatchType.value_or(cboType->currentIndex()); }
-
-void frmMain::SetProgressMax(int maximum) {
-    if (maximum < 0) RefuseValue();
-    mintProgressMax = maximum;
-    prgBar->setRange(0, std::max(maximum, 1));
+void frmMain::EndSession() {
+    // The dialogs first: a modal one would keep the window from closing.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (!modal->close()) break;
+    }
+    mblnCloseAfterBatch = true;
+    mobjBatch->StopAndWait();
+    close();
 }
 
-void frmMain::SetProgressValue(int value) {
-    if (value < 0 || value > mintProgressMax) RefuseValue();
-    mobjBatch->SetProgress(value);
-}
-
-mirado::FileServices& frmMain::Fso() {
-    if (!mobjFSO) throw mirado::Error(kErrorInvalidPropertyValue, u"ウィンドウは既に閉じられています。");
-    return *mobjFSO;
-}
-
-mirado::ReplaceAnswer frmMain::ShowReplaceDialog() {
+bool frmMain::AskForTexts(mirado::BatchRequest& request) {
+    const mirado::ConversionType* type = mirado::FindConversionType(request.type);
+    if (type == nullptr || !type->asksForTexts) return true;
     frmReplace dialog(this);
     dialog.exec();
-    mirado::ReplaceAnswer answer;
-    answer.Cancel = dialog.Cancel();
-    if (!answer.Cancel) {
-        answer.FindStr = dialog.FindStr().toStdU16String();
-        answer.ReplaceStr = dialog.ReplaceStr().toStdU16String();
-    }
-    return answer;
+    if (dialog.Cancel()) return false;
+    request.texts = {dialog.FindStr().toStdU16String(), dialog.ReplaceStr().toStdU16String()};
+    return true;
 }
 
-void frmMain::ShowErrorReport(const std::u16string& text) {
-    mobjMessages.ShowError(this, QString::fromStdU16String(text));
+void frmMain::BatchFailed(const QString& report) {
+    // A window on its way out shows no box that nobody may be there to close.
+    if (!mblnCloseAfterBatch) mobjMessages.ShowError(this, report);
+}
+
+void frmMain::BatchFinished(const mirado::BatchOutcome& /*outcome*/) {
+    mobjInput->SetActive(false);
+    if (mblnCloseAfterBatch) close();
 }
 
 void frmMain::fraDrag_FilesDropped(const QList<QUrl>& urls) {
-    // A closed window has released its file services and takes no batch.
-    if (!mobjFSO) return;
-    mobjBatch->Start(mirado::ui::DroppedPaths(urls));
+    // The type is the one chosen at the drop, whatever happens to the list
+    // while the batch runs.
+    if (mobjBatch->Take({mirado::ui::DroppedPaths(urls), cboType->currentIndex(), {}})) mobjInput->SetActive(true);
 }
 
 void frmMain::cmdHelp_Click() {

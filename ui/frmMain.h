@@ -1,14 +1,10 @@
 #pragma once
 
 #include <memory>
-#include <optional>
-#include <string>
 
 #include <QList>
 #include <QUrl>
 #include <QWidget>
-
-#include "BatchWindow.h"
 
 class QComboBox;
 class QLabel;
@@ -19,50 +15,55 @@ namespace mirado {
 class DocumentService;
 class FileServices;
 class MessageBoxService;
+struct BatchOutcome;
+struct BatchRequest;
 namespace ui {
 class BatchRunner;
 class DropFrame;
-}
+class InputBlocker;
+}  // namespace ui
 }  // namespace mirado
 
 // The main window: the list of conversion types, the drop frame, the
-// progress bar and the help button. It holds what the batch engine reads and
-// writes between drops and hands every drop to the engine unchanged, through
-// a BatchRunner that answers the drop first and keeps the window alive but
-// still while the batch runs.
-class frmMain : public QWidget, public mirado::BatchWindow {
+// progress bar and the help button. A drop becomes a batch request with the
+// type chosen at that moment; the batch runs on a thread of its own while
+// the window shows its progress, takes no input for itself, and answers
+// the window system. A close during a batch stops it: the copy in
+// progress goes, the finished ones stay, and the window closes at its end.
+class frmMain : public QWidget {
     Q_OBJECT
 
 public:
     explicit frmMain(QWidget* parent = nullptr);
-    // With the services that show error boxes and open the read-me.
+    // With the services that show error boxes, open the read-me and copy.
     frmMain(mirado::MessageBoxService& messages, mirado::DocumentService& documents, QWidget* parent = nullptr);
+    frmMain(mirado::MessageBoxService& messages, mirado::DocumentService& documents, mirado::FileServices& files,
+            QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // What the batch engine sees of the window.
-    int ConversionType() const override;
-    void SetProgressMax(int maximum) override;
-    void SetProgressValue(int value) override;
-    const std::u16string& GetFind() const override { return mstrFind; }
-    void SetFind(const std::u16string& text) override { mstrFind = text; }
-    const std::u16string& GetReplace() const override { return mstrReplace; }
-    void SetReplace(const std::u16string& text) override { mstrReplace = text; }
-    mirado::FileServices& Fso() override;
-    mirado::ReplaceAnswer ShowReplaceDialog() override;
-    void ShowErrorReport(const std::u16string& text) override;
+    // Ends the program now, as the system asks when the session ends: the
+    // dialogs of this window are closed, a running batch is stopped and
+    // waited for, and the window closes.
+    void EndSession();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    frmMain(mirado::MessageBoxService& messages, mirado::DocumentService& documents,
+            std::unique_ptr<mirado::FileServices> own, mirado::FileServices* given, QWidget* parent);
     void CreateControls();
     void InitForm();
-    void TermForm();
     void fraDrag_FilesDropped(const QList<QUrl>& urls);
     void cmdHelp_Click();
+    bool AskForTexts(mirado::BatchRequest& request);
+    void BatchFailed(const QString& report);
+    void BatchFinished(const mirado::BatchOutcome& outcome);
 
     mirado::MessageBoxService& mobjMessages;
     mirado::DocumentService& mobjDocuments;
+    std::unique_ptr<mirado::FileServices> mobjOwnFSO;  // when none was given
+    mirado::FileServices& mobjFSO;
 
     QLabel* lblType = nullptr;
     QComboBox* cboType = nullptr;
@@ -71,14 +72,7 @@ private:
     QProgressBar* prgBar = nullptr;
     QPushButton* cmdHelp = nullptr;
 
-    // Runs each drop's batch; made after the controls it works with.
-    std::unique_ptr<mirado::ui::BatchRunner> mobjBatch;
-    std::unique_ptr<mirado::FileServices> mobjFSO;
-    std::u16string mstrFind;
-    std::u16string mstrReplace;
-    // The maximum the batch engine set; the bar itself never gets an empty
-    // range, which it would show as a busy animation.
-    int mintProgressMax = 100;
-    // The type chosen when the running batch began, if one runs.
-    std::optional<int> mintBatchType;
+    mirado::ui::BatchRunner* mobjBatch = nullptr;
+    mirado::ui::InputBlocker* mobjInput = nullptr;
+    bool mblnCloseAfterBatch = false;
 };

@@ -1,6 +1,6 @@
 // The batch engine alone on the files of one folder, in the order of their
 // names (the order in which mirado_drag_source --files-in drops them), with
-// a window that has no screen. Prints the wall and CPU time of ProcessFiles
+// a window that has no screen. Prints the wall and CPU time of RunBatch
 // in milliseconds, as "key value" lines.
 //
 //   mirado_engine_batch FOLDER [CONVERSION_TYPE]
@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "BatchDriver.h"
-#include "BenchWindow.h"
+#include "Batch.h"
+#include "BenchEvents.h"
+#include "FileServices.h"
 #include "Utf.h"
 
 namespace {
@@ -41,13 +42,15 @@ int main(int argc, char** argv) {
     files.reserve(names.size());
     for (const std::string& name : names) files.push_back(mirado::FromUtf8(name));
 
-    mirado::bench::BenchWindow window(argc == 3 ? std::atoi(argv[2]) : 0);
+    mirado::bench::BenchEvents events;
+    mirado::FileServices fso;
+    const size_t count = files.size();
     const double cpu = CpuMs();
     const auto start = std::chrono::steady_clock::now();
-    mirado::ProcessFiles(window, files);
+    mirado::RunBatch({std::move(files), argc == 3 ? std::atoi(argv[2]) : 0, {}}, fso, events);
     const std::chrono::duration<double, std::milli> wall = std::chrono::steady_clock::now() - start;
     const double cpuUsed = CpuMs() - cpu;
-    if (window.Failed()) return 1;
-    std::printf("engine_files %zu\nengine_ms %.1f\nengine_cpu_ms %.1f\n", files.size(), wall.count(), cpuUsed);
+    if (events.Failed()) return 1;
+    std::printf("engine_files %zu\nengine_ms %.1f\nengine_cpu_ms %.1f\n", count, wall.count(), cpuUsed);
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "BatchThread.h"
 #include "FaultySystemCalls.h"
+#include "Gate.h"
 #include "RecordingEvents.h"
 #include "TempDir.h"
 
@@ -14,6 +15,7 @@ namespace mirado {
 namespace {
 
 using test::FaultySystemCalls;
+using test::Gate;
 using test::ListFolder;
 using test::TempDir;
 using test::WriteFile;
@@ -47,31 +49,6 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool woken_ = false;
-};
-
-// Lets the test hold the batch inside one call until it says so.
-class Gate {
-public:
-    void WaitInside() {
-        std::unique_lock lock(mutex_);
-        inside_ = true;
-        changed_.notify_all();
-        changed_.wait(lock, [this] { return open_; });
-    }
-    void WaitUntilInside() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return inside_; });
-    }
-    void Open() {
-        const std::lock_guard lock(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool inside_ = false, open_ = false;
 };
 
 TEST(BatchThread, DeliversEveryEventInOrderOnTheOwnersThread) {

@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "Appearance.h"
-#include "ConversionType.h"
+#include "ConversionTypes.h"
 #include "TempDir.h"
 #include "UiTestSupport.h"
 #include "frmMain.h"
@@ -25,9 +25,9 @@ TEST(MainWindow, StartsOnTheFirstTypeWithAnEmptyBar) {
     auto* cboType = window.findChild<QComboBox*>(QStringLiteral("cboType"));
     ASSERT_NE(cboType, nullptr);
     EXPECT_FALSE(cboType->isEditable());
-    EXPECT_EQ(window.ConversionType(), 0);
+    EXPECT_EQ(cboType->currentIndex(), 0);
     ASSERT_EQ(cboType->count(), 9);
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(cboType->itemText(i).toStdU16String(), mirado::kConversionTypeTexts[i]);
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(cboType->itemText(i).toStdU16String(), mirado::kConversionTypes[i].label);
     EXPECT_EQ(window.findChild<QProgressBar*>(QStringLiteral("prgBar"))->value(), 0);
     EXPECT_EQ(window.minimumSize(), QSize(312, 206));
     EXPECT_EQ(window.maximumSize(), QSize(312, 206));
@@ -99,8 +99,8 @@ TEST(Accessibility, NamesEveryControlInJapanese) {
                             row("cmdCancel", QAccessible::Button, "キャンセル"),
                         }));
     EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("cmdHelp"))->text(), QStringLiteral("?"));
-    window.SetProgressMax(3);
-    window.SetProgressValue(2);
+    window.findChild<QProgressBar*>()->setRange(0, 3);
+    window.findChild<QProgressBar*>()->setValue(2);
     QAccessibleValueInterface* bar =
         QAccessible::queryAccessibleInterface(window.findChild<QProgressBar*>())->valueInterface();
     ASSERT_NE(bar, nullptr);

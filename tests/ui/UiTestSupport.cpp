@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
+
+#include "BatchRunner.h"
 
 namespace mirado::test {
 
@@ -53,6 +56,13 @@ Qt::DropAction DragAndDrop(QWidget& window, QWidget& target, const QList<QUrl>& 
     return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
 }
 
-void RunQueuedWork() { QCoreApplication::sendPostedEvents(); }
+void WaitForBatch(QWidget& window) {
+    auto* runner = window.findChild<ui::BatchRunner*>();
+    ASSERT_NE(runner, nullptr);
+    QElapsedTimer waited;
+    waited.start();
+    while (runner->Busy() && !waited.hasExpired(60'000)) QTest::qWait(1);
+    EXPECT_FALSE(runner->Busy()) << "the batch did not end";
+}
 
 }  // namespace mirado::test

@@ -73,9 +73,9 @@ Qt::DropAction DragAndDrop(QWidget& window, QWidget& target, const QList<QUrl>& 
                            Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction,
                            Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
-// Does what the event loop was asked to do once it gets back control, as
-// after a drop: runs the batch that a drop started, to its end.
-void RunQueuedWork();
+// Lets the event loop run until the batch that a drop on window started has
+// ended and its events have been shown (a minute at most).
+void WaitForBatch(QWidget& window);
 
 }  // namespace mirado::test
 
