@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite:
-# once as a normal build, once with AddressSanitizer and UBSan.
+# once as a normal build, then the engine and the file services again with
+# AddressSanitizer and UBSan, and with ThreadSanitizer (the batch runs on a
+# thread of its own).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,3 +20,9 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DMIRADO_SANITIZE=ON -DMIR
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+# The batch's thread and the handing over of its events, under ThreadSanitizer.
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRADO_SANITIZE_THREADS=ON -DMIRADO_BUILD_UI=OFF -DMIRADO_BUILD_BENCH=OFF
+cmake --build build-tsan -j"$jobs" --target mirado_core_tests mirado_platform_tests
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+    ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R "^(Batch|FileCopy|FileServices|TargetPlacement|NamingRule)"
