@@ -3,12 +3,16 @@
 #include <random>
 
 namespace mirado {
+namespace {
 
+// The path without trailing separators (a root keeps its separator).
 std::u16string_view TrimTrailingSeparators(std::u16string_view path) noexcept {
     const std::size_t root = RootLength(path);
     while (path.size() > root && path.size() > 1 && IsPathSeparator(path.back())) path.remove_suffix(1);
     return path;
 }
+
+}  // namespace
 
 std::u16string_view LastComponent(std::u16string_view path) noexcept {
     path = TrimTrailingSeparators(path);

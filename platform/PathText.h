@@ -12,9 +12,6 @@ namespace mirado {
 // have. What differs between systems (separators, roots, forbidden names)
 // comes from PathSyntax.h of each system's folder.
 
-// The path without trailing separators (a root keeps its separator).
-std::u16string_view TrimTrailingSeparators(std::u16string_view path) noexcept;
-
 // The last component of a path, ignoring trailing separators; empty for a root.
 std::u16string_view LastComponent(std::u16string_view path) noexcept;
 

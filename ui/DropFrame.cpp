@@ -39,6 +39,20 @@ QAccessibleInterface* AccessibleDropFrame(const QString& className, QObject* obj
     return nullptr;
 }
 
+// Accepts event as a copy when it carries at least one address and the
+// source allows copying; ignores it otherwise. Returns whether it accepted.
+bool AcceptAsCopy(QDropEvent& event) {
+    const QMimeData* data = event.mimeData();
+    if (data == nullptr || !data->hasUrls() || data->urls().isEmpty() ||
+        !event.possibleActions().testFlag(Qt::CopyAction)) {
+        event.ignore();
+        return false;
+    }
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+    return true;
+}
+
 }  // namespace
 
 DropFrame::DropFrame(QWidget* parent) : QFrame(parent) {
@@ -54,18 +68,6 @@ void DropFrame::dragMoveEvent(QDragMoveEvent* event) { AcceptAsCopy(*event); }
 
 void DropFrame::dropEvent(QDropEvent* event) {
     if (AcceptAsCopy(*event)) emit filesDropped(event->mimeData()->urls());
-}
-
-bool AcceptAsCopy(QDropEvent& event) {
-    const QMimeData* data = event.mimeData();
-    if (data == nullptr || !data->hasUrls() || data->urls().isEmpty() ||
-        !event.possibleActions().testFlag(Qt::CopyAction)) {
-        event.ignore();
-        return false;
-    }
-    event.setDropAction(Qt::CopyAction);
-    event.accept();
-    return true;
 }
 
 std::vector<std::u16string> DroppedPaths(const QList<QUrl>& urls) {

@@ -31,10 +31,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 };
 
-// Accepts event as a copy when it carries at least one address and the
-// source allows copying; ignores it otherwise. Returns whether it accepted.
-bool AcceptAsCopy(QDropEvent& event);
-
 // The dropped addresses as the batch engine takes them: the local path of
 // a file on this computer, and the full address text of anything else (which
 // the engine then refuses with its own message), in the same order.
