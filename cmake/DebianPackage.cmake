@@ -34,10 +34,12 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Japanese text needs a Japanese font; Qt's own dialogs speak Japanese with
-# its translations; the help opens through the desktop's handler.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
+# Japanese text needs a Japanese font, and Qt's own texts (the text boxes'
+# context menu) its Japanese translations. The help opens through the
+# desktop's handler (or in the program's own window); on a Wayland desktop
+# Qt needs its Wayland plugin.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Pick one of nine conversion types (upper, lower or capitalised case,\nhalf-width and full-width characters, hiragana and katakana, the\nlast-modified date and time, find and replace) and drop files onto the\nwindow: each is copied under its new name into a _rename folder beside\nit. Sources are never written, names that are taken get a number in\nfull-width parentheses. The interface is Japanese.")
 include(CPack)

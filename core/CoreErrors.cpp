@@ -4,16 +4,27 @@
 
 namespace mirado {
 
+namespace {
+
+// What makes a name unusable, said in the terms of the system it runs on.
+constexpr std::u16string_view kInvalidNewName =
+    u"「%1」の新しい名前「%2」は、ファイル名に使用できません。"
+    u"空の名前、「.」と「..」、「/」を含む名前は無効です。"
+#ifdef _WIN32
+    u"CON、PRN、AUX、NUL、COM1～COM9、LPT1～LPT9 などの予約された名前、"
+    u"\\ / : * ? \" < > | または制御文字を含む名前、末尾がピリオドか空白の名前も無効です。"
+#endif
+    u"変換の種類か置換後の文字列を変えてから、もう一度ドロップしてください。";
+
+}  // namespace
+
 Error CounterOverflowError(std::u16string_view target) {
     return Error(kErrorCounterOverflow,
                  WithPath(u"「%1」には番号（1）から（32767）までの名前がすべて使われているため、コピーできません。", target));
 }
 
 Error InvalidNewNameError(std::u16string_view source, std::u16string_view name) {
-    return Error(kErrorInvalidNewName,
-                 WithPaths(u"「%1」の新しいファイル名「%2」はファイル名として使えません（空の名前、「.」「..」、"
-                           u"区切り文字や NUL 文字を含む名前は使えません）。",
-                           source, name));
+    return Error(kErrorInvalidNewName, WithPaths(kInvalidNewName, source, name));
 }
 
 Error TooManyFilesError() {

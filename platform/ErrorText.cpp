@@ -11,12 +11,16 @@ std::u16string ReasonText(int number) {
     switch (number) {
     case kErrorNotFound: return u"ファイルまたはフォルダーが見つかりません。";
     case kErrorAccessDenied:
-    case kErrorNotPermitted: return u"アクセスが拒否されました。";
-    case kErrorDiskFull: return u"ディスクの空き領域が不足しています。";
-    case kErrorQuotaExceeded: return u"ディスクの使用量の上限を超えました。";
+    case kErrorNotPermitted:
+        return u"アクセスが拒否されました。ファイルとフォルダーのアクセス許可を確認してから、もう一度ドロップしてください。";
+    case kErrorDiskFull:
+        return u"ディスクの空き領域が不足しています。不要なファイルを削除して空き領域を増やしてから、"
+               u"もう一度ドロップしてください。";
+    case kErrorQuotaExceeded:
+        return u"ディスクの使用量の上限を超えました。不要なファイルを削除してから、もう一度ドロップしてください。";
     case kErrorReadOnly: return u"読み取り専用の場所には書き込めません。";
     case kErrorExists: return u"同じ名前のファイルまたはフォルダーが既にあります。";
-    case kErrorIsAFolder: return u"フォルダーです。";
+    case kErrorIsAFolder: return u"この名前のものはファイルではなく、フォルダーです。";
     case kErrorNotAFolder: return u"パスの途中にフォルダーではないものがあります。";
     case kErrorNameTooLong: return u"ファイル名またはパスが長すぎます。";
     case kErrorLinkLoop: return u"シンボリック リンクが多すぎるか、循環しています。";
@@ -25,7 +29,8 @@ std::u16string ReasonText(int number) {
     case kErrorTooManyOpenFiles:
     case kErrorTooManyOpenFilesInSystem: return u"開いているファイルが多すぎます。";
     case kErrorBusy:
-    case kErrorTextBusy: return u"ファイルが使用中です。";
+    case kErrorTextBusy:
+        return u"ファイルが使用中です。このファイルを使用しているアプリを閉じてから、もう一度ドロップしてください。";
     case kErrorInvalidArgument: return u"この場所ではこの操作を行えません。";
     case kErrorNotSupported: return u"この場所ではこの操作に対応していません。";
     case kErrorOutOfMemory: return u"メモリが不足しています。";
@@ -60,8 +65,8 @@ Error ReasonError(int number, std::u16string_view action, std::u16string_view pa
 Error SystemError(long systemCode, std::u16string_view action, std::u16string_view path) {
     const int number = ErrorNumberOfSystemCode(systemCode);
     if (number != kErrorOtherSystemFailure) return ReasonError(number, action, path);
-    return Error(number, WithPath(action, path) + u"システム エラーが発生しました（システムのエラー コード " +
-                             Decimal(systemCode) + u"）。");
+    return Error(number, WithPath(action, path) + u"システム エラーが発生しました（エラー コード " + Decimal(systemCode) +
+                             u"）。");
 }
 
 Error OutOfMemoryError() { return Error(kErrorOutOfMemory, ReasonText(kErrorOutOfMemory)); }

@@ -13,13 +13,14 @@ namespace mirado {
 inline constexpr std::u16string_view kCannotOpenSource = u"コピー元のファイル「%1」を開けません。";
 inline constexpr std::u16string_view kCannotOpenTargetFolder = u"コピー先のフォルダー「%1」を開けません。";
 inline constexpr std::u16string_view kCannotCreateTarget = u"コピー先のファイル「%1」を作成できません。";
-inline constexpr std::u16string_view kCannotWriteTarget = u"「%1」へのコピー中にエラーが発生しました。";
+inline constexpr std::u16string_view kCannotWriteTarget = u"コピー先のファイル「%1」への書き込みを完了できません。";
 inline constexpr std::u16string_view kCannotTestTarget = u"コピー先のファイル「%1」があるかどうかを確認できません。";
 inline constexpr std::u16string_view kCannotReadDate = u"ファイル「%1」の最終更新日時を取得できません。";
 inline constexpr std::u16string_view kCannotCreateFolder = u"フォルダー「%1」を作成できません。";
 
-// Why a system call failed, as a Japanese sentence, for a number of the
-// program's table.
+// Why a system call failed, as Japanese sentences for a number of the
+// program's table: what happened and, for the failures a user can mend,
+// what to do.
 std::u16string ReasonText(int number);
 
 // sentence with "%1" (and "%2") replaced by the paths, shown as the user

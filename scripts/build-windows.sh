@@ -2,7 +2,8 @@
 # Builds the Windows program and packs it as dist/Mirado-<version>-win64.zip:
 # mirado.exe (with its icon and version record), the Qt libraries and the
 # Windows platform plugin it needs, Qt's Japanese translations, the
-# compiler's run-time libraries, Readme.html and the licences. Unzipped
+# compiler's run-time libraries, Readme.html, a Japanese README.txt that says
+# what to do first, and the licences. Unzipped
 # anywhere, mirado.exe starts from that folder.
 # Qt for Windows is built on first use into a cache outside the repository
 # (scripts/build-qt-mingw.sh; about half an hour) and reused afterwards.
@@ -43,6 +44,13 @@ for qm in qtbase_ja.qm qt_ja.qm; do
 done
 # Qt finds its plugins and translations beside the program.
 printf '[Paths]\nPrefix = .\nPlugins = plugins\nTranslations = translations\n' >"$stage/qt.conf"
+
+# What to do first, in Japanese, for whoever opens the zip: UTF-8 with a
+# byte order mark and CRLF, as Notepad of every Windows version reads it.
+{
+    printf '\xef\xbb\xbf'
+    sed -e "s/@VERSION@/$version/" -e 's/$/\r/' resources/README-windows.txt
+} >"$stage/README.txt"
 
 cp LICENSE "$stage/licenses/Mirado-MIT.txt"
 cp /usr/share/common-licenses/LGPL-3 "$stage/licenses/Qt-LGPL-3.0.txt"

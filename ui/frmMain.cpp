@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 
@@ -16,6 +17,7 @@
 #include "DocumentService.h"
 #include "DropFrame.h"
 #include "FileServices.h"
+#include "HelpWindow.h"
 #include "InputBlocker.h"
 #include "MessageBoxService.h"
 #include "ProgressBar.h"
@@ -27,17 +29,14 @@ using mirado::ui::TwipsRect;
 namespace {
 
 // What the help button says when it cannot show the help.
-QString HelpProblem(mirado::DocumentService::Result result) {
-    switch (result) {
-    case mirado::DocumentService::Result::Missing:
-        return QStringLiteral("ヘルプのファイル「Readme.html」が見つかりません。"
-                              "作業フォルダーにも、プログラムのフォルダーにもありません。");
-    case mirado::DocumentService::Result::NotOpened:
-        return QStringLiteral("ヘルプのファイル「Readme.html」を開けませんでした。"
-                              "HTML ファイルを開くアプリケーションが設定されているか確認してください。");
-    case mirado::DocumentService::Result::Opened: break;
-    }
-    return {};
+QString HelpMissing() {
+    return QStringLiteral("ヘルプのファイル「Readme.html」が見つかりません。作業フォルダー、プログラムのフォルダー、"
+                          "インストール先のフォルダーのどこにもありません。Mirado をインストールし直してください。");
+}
+
+QString HelpUnreadable(const QString& path) {
+    return QStringLiteral("ヘルプのファイル「%1」を開けません。ファイルを読み取れるか確認してください。")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 }  // namespace
@@ -192,6 +191,10 @@ void frmMain::fraDrag_FilesDropped(const QList<QUrl>& urls) {
 }
 
 void frmMain::cmdHelp_Click() {
-    const QString problem = HelpProblem(mobjDocuments.Open(this, QStringLiteral("Readme.html")));
-    if (!problem.isEmpty()) mobjMessages.ShowError(this, problem);
+    // When the desktop has no program that shows the read-me, or that
+    // program fails, the read-me opens in a window of our own.
+    const auto opened = mobjDocuments.Open(this, QStringLiteral("Readme.html"), [this](const QString& path) {
+        if (!mirado::ui::HelpWindow::Show(this, path)) mobjMessages.ShowError(this, HelpUnreadable(path));
+    });
+    if (opened == mirado::DocumentService::Result::Missing) mobjMessages.ShowError(this, HelpMissing());
 }

@@ -164,10 +164,9 @@ TEST_P(BadNewName, IsRefusedAndNothingIsWrittenOutside) {
     const RecordingEvents events = test::Run({dir.U16(GetParam().source)}, 8, {GetParam().find, GetParam().replace});
 
     ASSERT_EQ(events.reports.size(), 1u);
-    EXPECT_EQ(events.reports[0], u"1003:「" + dir.U16(GetParam().source) + u"」の新しいファイル名「" +
-                                      GetParam().name +
-                                      u"」はファイル名として使えません（空の名前、「.」「..」、区切り文字や NUL "
-                                      u"文字を含む名前は使えません）。");
+    EXPECT_EQ(events.reports[0], u"1003:「" + dir.U16(GetParam().source) + u"」の新しい名前「" + GetParam().name +
+                                     u"」は、ファイル名に使用できません。空の名前、「.」と「..」、「/」を含む名前は"
+                                     u"無効です。変換の種類か置換後の文字列を変えてから、もう一度ドロップしてください。");
     EXPECT_EQ(ListFolder(dir.Path()), Names{GetParam().source}) << "refused before any folder was made";
 }
 

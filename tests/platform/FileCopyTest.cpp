@@ -214,7 +214,8 @@ TEST(FileCopy, AFailedWriteLeavesNoPartialFile) {
             if (call == Call::CopyFileRange && calls.Count(call) == 2) WriteFile(dir.Path() / "dst.txt", "theirs");
         };
         EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16(), u"dst.txt"); }),
-                  u"28:「" + dir.U16("dst.txt") + u"」へのコピー中にエラーが発生しました。ディスクの空き領域が不足しています。");
+                  u"28:コピー先のファイル「" + dir.U16("dst.txt") + u"」への書き込みを完了できません。ディスクの空き領域が不足しています。"
+                  u"不要なファイルを削除して空き領域を増やしてから、もう一度ドロップしてください。");
         EXPECT_EQ(ListFolder(dir.Path()), (Names{"dst.txt", "src.txt"})) << "unnamed=" << unnamed;
         EXPECT_EQ(ReadFile(dir.Path() / "dst.txt"), "theirs");
     }

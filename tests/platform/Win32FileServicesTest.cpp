@@ -148,7 +148,8 @@ TEST(Win32FileServices, AFailedCopyLeavesNothing) {
         std::u16string expected;  // %1 for the source, %2 for the target
     };
     for (const Row& row : {Row{"disk_full", FaultyCalls::Call::Write, ERROR_DISK_FULL,
-                               u"28:「%2」へのコピー中にエラーが発生しました。ディスクの空き領域が不足しています。"},
+                               u"28:コピー先のファイル「%2」への書き込みを完了できません。ディスクの空き領域が不足しています。"
+                               u"不要なファイルを削除して空き領域を増やしてから、もう一度ドロップしてください。"},
                            Row{"source_rewritten", FaultyCalls::Call::Read, 0,
                                u"1006:コピー元のファイル「%1」がコピー中に変更されたため、コピーを取り消しました。"}}) {
         TempDir dir;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+#include <string>
+
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
@@ -7,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 
 #include "Appearance.h"
 #include "ConversionTypes.h"
@@ -143,37 +148,113 @@ struct WorkingFolder {
     ~WorkingFolder() { fs::current_path(previous); }
 };
 
-// The help button opens Readme.html of the working folder, else the one
-// beside the program; when there is none it says so.
-TEST(HelpButton, OpensTheReadMeOfTheWorkingFolderOrBesideTheProgram) {
+// Plays the desktop while the object lives: PATH holds only a folder with
+// an xdg-open of the test's own, which logs the path it is given, runs
+// action and exits with code; with no code there is no xdg-open at all.
+struct FakeDesktop {
+    mirado::test::TempDir bin;
+    QByteArray previousPath = qgetenv("PATH");
+    FakeDesktop(std::optional<int> code, std::string_view action) {
+        if (code) {
+            const fs::path script = bin.Path() / "xdg-open";
+            mirado::test::WriteFile(script, "#!/bin/sh\nprintf '%s' \"$1\" >\"" + (bin.Path() / "log").string() +
+                                                "\"\n" + std::string(action) + "\nexit " + std::to_string(*code) +
+                                                "\n");
+            fs::permissions(script, fs::perms::owner_all);
+        }
+        qputenv("PATH", QByteArray::fromStdString(bin.Path().string()));
+    }
+    ~FakeDesktop() { qputenv("PATH", previousPath); }
+    std::string Logged() const {
+        return fs::exists(bin.Path() / "log") ? mirado::test::ReadFile(bin.Path() / "log") : "<not started>";
+    }
+};
+
+// Counts the outcomes that the desktop reported.
+class ObservedDocuments : public mirado::DocumentService {
+public:
+    int outcomes = 0;
+
+protected:
+    void Launch(QObject* context, const QString& path, std::function<void(bool)> done) override {
+        DocumentService::Launch(context, path, [this, done](bool shown) {
+            ++outcomes;
+            done(shown);
+        });
+    }
+};
+
+// The help button hands Readme.html of the working folder, else the one
+// beside the program, to the desktop; when the desktop cannot show it, the
+// program shows it in a window of its own; when there is none, or it cannot
+// be read, it says so.
+TEST(HelpButton, ShowsTheReadMeThroughTheDesktopOrItsOwnWindow) {
     const fs::path programFolder = QCoreApplication::applicationDirPath().toStdString();
-    for (const std::string_view readMe : {"file", "beside_program", "missing", "folder"}) {
-        SCOPED_TRACE(std::string(readMe));
+    struct Case {
+        const char* name;
+        const char* readMe;  // where it is: "cwd", "beside_program", "none", "folder"
+        std::optional<int> desktopExit;
+        const char* desktopAction;
+        const char* shows;  // "nothing", "window", "missing", "unreadable"
+    };
+    const Case cases[] = {
+        {"desktop_shows_it", "cwd", 0, "", "nothing"},
+        {"beside_program", "beside_program", 0, "", "nothing"},
+        {"no_handler", "cwd", 3, "", "window"},
+        {"handler_fails_later", "cwd", 4, "/bin/sleep 0.3", "window"},
+        {"no_xdg_open", "cwd", std::nullopt, "", "window"},
+        {"gone_before_fallback", "cwd", 4, "/bin/rm -f \"$1\"", "unreadable"},
+        {"missing", "none", 0, "", "missing"},
+        {"folder", "folder", 0, "", "missing"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string_view readMe = c.readMe;
         mirado::test::TempDir dir;
         const fs::path path = readMe == "beside_program" ? programFolder / "Readme.html"
                                                          : fs::canonical(dir.Path()) / "Readme.html";
-        if (readMe == "file" || readMe == "beside_program") mirado::test::WriteFile(path, "<p>help</p>");
+        if (readMe == "cwd" || readMe == "beside_program")
+            mirado::test::WriteFile(path, "<html><head><title>Help title</title></head><p>help text</p></html>");
         if (readMe == "folder") fs::create_directory(path);
         struct Remove {
             fs::path path;
             ~Remove() { fs::remove(path); }
         } remove{readMe == "beside_program" ? path : fs::path()};
         WorkingFolder cwd(dir.Path());
-        mirado::test::FileUrlRecorder recorder;
+        FakeDesktop desktop(c.desktopExit, c.desktopAction);
         mirado::test::RecordingMessages messages;
-        frmMain window(messages, mirado::DocumentService::Real());
+        ObservedDocuments documents;
+        frmMain window(messages, documents);
         mirado::test::ShowAndActivate(window);
-        const qsizetype windowsBefore = QApplication::topLevelWidgets().size();
         QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdHelp")), Qt::LeftButton);
-        const bool found = readMe == "file" || readMe == "beside_program";
-        const std::vector<QUrl> expected{QUrl::fromLocalFile(QString::fromStdString(path.string()))};
-        EXPECT_EQ(recorder.urls, found ? expected : std::vector<QUrl>{});
-        EXPECT_EQ(messages.texts, found ? std::vector<QString>{}
-                                        : std::vector<QString>{QStringLiteral(
-                                              "ヘルプのファイル「Readme.html」が見つかりません。"
-                                              "作業フォルダーにも、プログラムのフォルダーにもありません。")});
+
+        const std::string_view shows = c.shows;
+        const bool handedOn = shows != "missing";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return documents.outcomes == (handedOn ? 1 : 0); }, 10000));
+        EXPECT_EQ(desktop.Logged(), handedOn && c.desktopExit ? path.string() : "<not started>");
+        const QString shownPath = QString::fromStdString(path.string());
+        const std::vector<QString> expectedTexts =
+            shows == "missing"      ? std::vector<QString>{QStringLiteral(
+                                          "ヘルプのファイル「Readme.html」が見つかりません。作業フォルダー、"
+                                          "プログラムのフォルダー、インストール先のフォルダーのどこにもありません。"
+                                          "Mirado をインストールし直してください。")}
+            : shows == "unreadable" ? std::vector<QString>{QStringLiteral("ヘルプのファイル「%1」を開けません。"
+                                                                          "ファイルを読み取れるか確認してください。")
+                                                               .arg(shownPath)}
+                                    : std::vector<QString>{};
+        EXPECT_EQ(messages.texts, expectedTexts);
+        auto* help = window.findChild<QWidget*>(QStringLiteral("HelpWindow"));
+        ASSERT_EQ(help != nullptr, shows == "window");
+        if (help) {
+            EXPECT_TRUE(help->isVisible());
+            EXPECT_EQ(help->windowTitle(), QStringLiteral("Help title"));
+            EXPECT_EQ(help->findChild<QTextBrowser*>()->toPlainText().trimmed(), QStringLiteral("help text"));
+            // A second click raises the same window.
+            QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdHelp")), Qt::LeftButton);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return documents.outcomes == 2; }, 10000));
+            EXPECT_EQ(window.findChildren<QWidget*>(QStringLiteral("HelpWindow")).size(), 1);
+        }
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-        EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);
     }
 }
 

@@ -4,7 +4,6 @@
 #include <ostream>
 #include <vector>
 
-#include <QDesktopServices>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -28,7 +27,7 @@ public:
 // A document service that records the paths it is asked to open.
 class RecordingDocuments : public DocumentService {
 public:
-    Result Open(QWidget* /*owner*/, const QString& path) override {
+    Result Open(QWidget* /*owner*/, const QString& path, Fallback /*fallback*/) override {
         paths.push_back(path);
         return Result::Opened;
     }
@@ -49,18 +48,6 @@ private:
     QTimer timer_;
     int ticksAfterAnswer_ = -1;
     bool stuck_ = false;
-};
-
-// Records the addresses that QDesktopServices is asked to open for the
-// "file" scheme while the object lives, instead of starting a handler.
-class FileUrlRecorder : public QObject {
-    Q_OBJECT
-
-public:
-    FileUrlRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
-    ~FileUrlRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
-    Q_INVOKABLE void Open(const QUrl& url) { urls.push_back(url); }
-    std::vector<QUrl> urls;
 };
 
 // Shows the window and waits until the window system has it exposed and active.
