@@ -20,7 +20,7 @@ constexpr std::u16string_view kInvalidNewName =
 
 Error CounterOverflowError(std::u16string_view target) {
     return Error(kErrorCounterOverflow,
-                 WithPath(u"「%1」には番号（1）から（32767）までの名前がすべて使われているため、コピーできません。", target));
+                 WithPath(u"「%1」の名前は、番号（1）から（32767）を付けたものまで既にすべて使われているため、コピーできません。「_rename」フォルダーの中を整理してから、もう一度ドロップしてください。", target));
 }
 
 Error InvalidNewNameError(std::u16string_view source, std::u16string_view name) {
@@ -33,7 +33,7 @@ Error TooManyFilesError() {
 
 Error NotLocalPathError(std::u16string_view path) {
     return Error(kErrorNotLocalPath,
-                 WithPath(u"「%1」はこのコンピューター上のファイルの完全なパスではないため、処理できません。", path));
+                 WithPath(u"「%1」は、このコンピューターにあるファイルの完全なパスではないため、処理できません。", path));
 }
 
 }  // namespace mirado

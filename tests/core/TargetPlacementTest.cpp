@@ -27,7 +27,7 @@ TEST(TargetPlacement, DestPathRefusesWhatIsNotAFullLocalPath) {
                                          std::u16string(u"sftp://host/home/a.txt"), std::u16string(u"/"),
                                          std::u16string(u"/a/b\0c", 6)}) {
         EXPECT_EQ(test::ErrorOf([&] { GetDestPath(fso, source, 0, {}); }),
-                  u"1004:「" + source + u"」はこのコンピューター上のファイルの完全なパスではないため、処理できません。");
+                  u"1004:「" + source + u"」は、このコンピューターにあるファイルの完全なパスではないため、処理できません。");
     }
     std::filesystem::current_path(previous);
     EXPECT_TRUE(test::ListFolder(work.Path()).empty());
@@ -87,7 +87,7 @@ TEST(TargetPlacement, CounterStopsAt32767) {
 
     touch("A（32767）.jpg");
     EXPECT_EQ(test::ErrorOf(unique),
-              u"1001:「" + dir.U16("A.jpg") + u"」には番号（1）から（32767）までの名前がすべて使われているため、コピーできません。");
+              u"1001:「" + dir.U16("A.jpg") + u"」の名前は、番号（1）から（32767）を付けたものまで既にすべて使われているため、コピーできません。「_rename」フォルダーの中を整理してから、もう一度ドロップしてください。");
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ TEST_P(DropOnTheWindow, RunsTheBatch) {
 }
 
 constexpr Qt::DropActions kAny = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-const QString kNotLocal = QStringLiteral("」はこのコンピューター上のファイルの完全なパスではないため、処理できません。");
+const QString kNotLocal = QStringLiteral("」は、このコンピューターにあるファイルの完全なパスではないため、処理できません。");
 const QString kFolderRefused = QStringLiteral("1002:「%1/folder」は通常のファイルではないため、処理できません。");
 
 INSTANTIATE_TEST_SUITE_P(
