@@ -19,14 +19,12 @@ void BatchThread::Wait() {
 }
 
 void BatchThread::Push(Event event) {
-    bool first = false;
+    const bool urgent = !std::holds_alternative<Value>(event);
     {
         const std::lock_guard lock(mutex_);
-        first = events_.empty();
         events_.push_back(std::move(event));
     }
-    // One call while the queue fills: Deliver empties it all.
-    if (first) wake_();
+    if (urgent) wake_();
 }
 
 bool BatchThread::Deliver(BatchEvents& events) {

@@ -16,8 +16,11 @@ class FileServices;
 // Runs one batch on a thread of its own, so that the thread that started
 // it (the window's) stays free for the user while files are copied. The
 // batch's events wait in a queue until that thread takes them with
-// Deliver(), in order; wake tells it, from the batch's thread, that events
-// are waiting.
+// Deliver(), in order. wake tells it, from the batch's thread, that an event
+// is waiting that must not wait long: the bar's maximum, a failure, the
+// end. The bar's values, one per file, wake no one: the owner takes them at
+// its own pace (the window once a frame), so that thousands of small files
+// do not cost as many hand-overs between the threads.
 class BatchThread {
 public:
     BatchThread(BatchRequest request, FileServices& fso, std::function<void()> wake);

@@ -9,7 +9,11 @@
 namespace mirado::ui {
 
 BatchRunner::BatchRunner(FileServices& fso, Prepare prepare, QObject* parent)
-    : QObject(parent), fso_(fso), prepare_(std::move(prepare)) {}
+    : QObject(parent), fso_(fso), prepare_(std::move(prepare)) {
+    // One look a frame at 60 Hz: the bar never lags behind by more.
+    frames_.setInterval(16);
+    connect(&frames_, &QTimer::timeout, this, &BatchRunner::Deliver);
+}
 
 BatchRunner::~BatchRunner() = default;
 
@@ -32,6 +36,7 @@ void BatchRunner::Begin(BatchRequest request) {
     thread_ = std::make_unique<BatchThread>(std::move(request), fso_, [runner = QPointer<BatchRunner>(this)] {
         QMetaObject::invokeMethod(runner, &BatchRunner::Deliver, Qt::QueuedConnection);
     });
+    frames_.start();
 }
 
 void BatchRunner::Deliver() {
@@ -39,6 +44,7 @@ void BatchRunner::Deliver() {
 }
 
 void BatchRunner::Finished(const BatchOutcome& outcome) {
+    frames_.stop();
     busy_ = false;
     emit finished(outcome);
 }

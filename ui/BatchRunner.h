@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include "Batch.h"
 #include "BatchEvents.h"
@@ -73,6 +74,7 @@ private:
     Prepare prepare_;
     bool busy_ = false;
     std::atomic<bool> stopRequested_ = false;
+    QTimer frames_;  // takes the bar's values while a batch runs
     std::unique_ptr<BatchThread> thread_;
 };
 
