@@ -1,7 +1,5 @@
 #include "PathText.h"
 
-#include <random>
-
 namespace mirado {
 namespace {
 
@@ -52,14 +50,6 @@ std::u16string StoredPath(std::u16string_view path) {
     std::u16string stored(path.substr(0, nameStart));
     stored += StoredName(path.substr(nameStart));
     return stored;
-}
-
-std::u16string TemporaryCopyName() {
-    thread_local std::mt19937_64 random{std::random_device{}()};
-    const unsigned long long value = random();
-    std::u16string name = u".mirado-";
-    for (int shift = 60; shift >= 0; shift -= 4) name.push_back(u"0123456789abcdef"[(value >> shift) & 0xF]);
-    return name + u".tmp";
 }
 
 }  // namespace mirado

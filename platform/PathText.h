@@ -31,10 +31,6 @@ std::u16string_view StoredName(std::u16string_view name) noexcept;
 // The path with StoredName applied to its last component.
 std::u16string StoredPath(std::u16string_view path);
 
-// A hidden name, new each time, that no other program is likely to pick,
-// under which a copy is written before it takes its own name.
-std::u16string TemporaryCopyName();
-
 // The path that a file address ("file://host/path") names here, from its
 // host (empty for this computer) and the bytes of its path with the
 // percent-encoding undone; empty when it names no file this program can

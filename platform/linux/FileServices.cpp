@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <ctime>
 #include <map>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "NewFile.h"
 #include "PathText.h"
 #include "SystemCalls.h"
+#include "TemporaryName.h"
 #include "Utf.h"
 
 namespace mirado {
@@ -93,6 +95,20 @@ bool IsFolderEntry(SystemCalls& calls, DIR* dir, const struct dirent& entry) {
     if (entry.d_type != DT_UNKNOWN) return entry.d_type == DT_DIR;
     struct stat info {};
     return calls.FStatAt(dirfd(dir), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+}
+
+// True for a temporary file that a batch of this user on this computer
+// left when it ended by force: a regular file under a name of ours whose
+// owner no longer runs. Only such names are ever looked at closely.
+bool IsLeftOver(SystemCalls& calls, DIR* dir, const struct dirent& entry) {
+    if (std::strncmp(entry.d_name, ".mirado-", 8) != 0) return false;
+    const std::optional<TemporaryOwner> owner = OwnerToCheck(FromUtf8(entry.d_name), ThisProcess());
+    if (!owner) return false;
+    struct stat info {};
+    if (calls.FStatAt(dirfd(dir), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_uid != ::geteuid())
+        return false;
+    return HasEnded(calls, *owner);
 }
 
 // The failure to give the copy its name; a name that is taken (by a file
@@ -181,7 +197,13 @@ void FileServices::CheckSourceFile(std::u16string_view source) const {
 }
 
 std::optional<std::vector<std::u16string>> FileServices::ListFileNames(std::u16string_view folder) const {
-    const int fd = calls_->Open(ToUtf8(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    const std::string native = ToUtf8(folder);
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    int fd = calls_->Open(native.c_str(), flags | O_NOFOLLOW, 0);
+    // Temporary files are removed only from a folder of its own, never
+    // through a link to one.
+    const bool ownFolder = fd >= 0;
+    if (fd < 0 && errno == ELOOP) fd = calls_->Open(native.c_str(), flags, 0);
     if (fd < 0) return std::nullopt;
     DIR* dir = calls_->FdOpenDir(fd);
     if (dir == nullptr) {
@@ -189,13 +211,20 @@ std::optional<std::vector<std::u16string>> FileServices::ListFileNames(std::u16s
         return std::nullopt;
     }
     std::vector<std::u16string> names;
+    std::vector<std::string> leftOvers;
     for (;;) {
         errno = 0;  // the end and a failure both give no entry
         const struct dirent* entry = calls_->ReadDir(dir);
         if (entry == nullptr) break;
-        if (!IsFolderEntry(*calls_, dir, *entry)) names.push_back(FromUtf8(entry->d_name));  // "." and ".." are folders
+        if (IsFolderEntry(*calls_, dir, *entry)) continue;  // "." and ".." are folders
+        if (ownFolder && IsLeftOver(*calls_, dir, *entry)) leftOvers.emplace_back(entry->d_name);
+        else names.push_back(FromUtf8(entry->d_name));
     }
     const bool complete = errno == 0;
+    for (const std::string& name : leftOvers) {
+        // By its name in the open folder: a link put there meanwhile would go, not what it points to.
+        if (calls_->UnlinkAt(dirfd(dir), name.c_str(), 0) != 0) names.push_back(FromUtf8(name));
+    }
     calls_->CloseDir(dir);
     if (!complete) return std::nullopt;
     return names;

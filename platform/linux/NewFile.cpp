@@ -1,8 +1,11 @@
 #include "NewFile.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <optional>
+#include <sstream>
 
 #include "PathText.h"
 #include "SystemCalls.h"
@@ -18,7 +21,65 @@ bool LinkNotOffered(int error) {
            error == EXDEV;
 }
 
+// A small file of /proc; empty, with errno set, when it cannot be read.
+std::string ReadProcFile(SystemCalls& calls, const std::string& path) {
+    const int fd = calls.Open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC, 0);
+    if (fd < 0) return {};
+    char buffer[1024];
+    const ssize_t got = calls.PRead(fd, buffer, sizeof buffer, 0);
+    const int error = got > 0 ? 0 : (got == 0 ? ENOENT : errno);
+    calls.Close(fd);
+    errno = error;
+    return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : std::string();
+}
+
+// The start of process pid, hashed with bootId; 0 when no such process
+// runs any more; nothing when /proc cannot tell.
+std::optional<std::uint64_t> StartOf(SystemCalls& calls, const std::string& bootId, std::uint64_t pid) {
+    const std::string stat = ReadProcFile(calls, "/proc/" + std::to_string(pid) + "/stat");
+    if (stat.empty()) return errno == ENOENT || errno == ESRCH ? std::optional<std::uint64_t>(0) : std::nullopt;
+    // "pid (name) state ppid ...": the name may hold anything, ")" too; the
+    // start time in clock ticks since boot is the 22nd field.
+    const std::size_t nameEnd = stat.rfind(')');
+    if (nameEnd == std::string::npos) return std::nullopt;
+    std::istringstream fields(stat.substr(nameEnd + 1));
+    std::string field;
+    fields >> field;
+    if (field == "Z" || field == "X") return 0;  // ended, not yet reaped
+    for (int number = 4; number <= 22; ++number) fields >> field;
+    if (!fields) return std::nullopt;
+    return HashOfText(bootId + " " + field);
+}
+
+struct Self {
+    TemporaryOwner owner;
+    std::string bootId;
+};
+
+// Facts of the process, read once with the real calls.
+const Self& SelfOnce() {
+    static const Self self = [] {
+        SystemCalls& calls = SystemCalls::Real();
+        Self made;
+        std::string host = ReadProcFile(calls, "/proc/sys/kernel/hostname");
+        made.bootId = ReadProcFile(calls, "/proc/sys/kernel/random/boot_id");
+        while (!host.empty() && host.back() == '\n') host.pop_back();
+        while (!made.bootId.empty() && made.bootId.back() == '\n') made.bootId.pop_back();
+        made.owner = {HashOfText(host), static_cast<std::uint64_t>(::getpid()), 0};
+        if (!made.bootId.empty()) made.owner.start = StartOf(calls, made.bootId, made.owner.process).value_or(0);
+        return made;
+    }();
+    return self;
+}
+
 }  // namespace
+
+const TemporaryOwner& ThisProcess() { return SelfOnce().owner; }
+
+bool HasEnded(SystemCalls& calls, const TemporaryOwner& owner) {
+    const std::optional<std::uint64_t> start = StartOf(calls, SelfOnce().bootId, owner.process);
+    return start && *start != owner.start;
+}
 
 NewFile::~NewFile() {
     if (fd_ >= 0) calls_.Close(fd_);
@@ -34,7 +95,7 @@ int NewFile::Create(bool allowUnnamed, mode_t mode) {
     }
     requestedMode_ = 0600;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = ToUtf8(TemporaryCopyName());
+        const std::string name = ToUtf8(TemporaryCopyName(ThisProcess()));
         fd_ = calls_.OpenAt(folderFd_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC,
                             requestedMode_);
         if (fd_ >= 0) {

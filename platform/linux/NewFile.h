@@ -4,9 +4,21 @@
 
 #include <string>
 
+#include "TemporaryName.h"
+
 namespace mirado {
 
 class SystemCalls;
+
+// This process as the owner of the temporary files it writes: the
+// computer's name, the process id, and its start (the start time since boot
+// from /proc, with the boot's id, so that a process of an earlier boot never
+// matches). The start is unknown (0) without /proc.
+const TemporaryOwner& ThisProcess();
+
+// True only when owner's process is known to run no more: /proc has no
+// process of its id, or one that started at another time, or a zombie.
+bool HasEnded(SystemCalls& calls, const TemporaryOwner& owner);
 
 // A file being written in a folder that takes its final name only when it
 // is complete, and never in place of a file that has that name by then.
@@ -14,7 +26,8 @@ class SystemCalls;
 // even if the program is killed. Where the file system offers no unnamed
 // files, or they cannot be linked in, it is written under a hidden,
 // exclusively created temporary name of its own, which is the only name
-// ever removed after a failure.
+// ever removed after a failure. That name says whose it is, so that a file
+// left by a process killed meanwhile can be told and removed later.
 class NewFile {
 public:
     NewFile(SystemCalls& calls, int folderFd) : calls_(calls), folderFd_(folderFd) {}

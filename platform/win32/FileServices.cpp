@@ -2,67 +2,29 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "BatchState.h"
 #include "ErrorText.h"
+#include "Handles.h"
 #include "PathText.h"
+#include "ProcessOwner.h"
 #include "SystemCalls.h"
+#include "TemporaryName.h"
 
 namespace mirado {
 namespace {
 
-constexpr DWORD kChunk = 1 << 20;      // bytes per read and write
 constexpr std::size_t kNameMax = 255;  // UTF-16 units in one name on NTFS, FAT and exFAT
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-long LastError() { return static_cast<long>(::GetLastError()); }
-
-// wchar_t is a UTF-16 unit on Windows.
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
-// Closes a handle when it goes out of scope.
-class HandleGuard {
-public:
-    HandleGuard(SystemCalls& calls, HANDLE handle) : calls_(calls), handle_(handle) {}
-    ~HandleGuard() {
-        if (Valid()) calls_.Close(handle_);
-    }
-    HandleGuard(const HandleGuard&) = delete;
-    HandleGuard& operator=(const HandleGuard&) = delete;
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-
-private:
-    SystemCalls& calls_;
-    HANDLE handle_;
-};
-
-// The path as the wide calls take it without a length limit: made full by
-// GetFullPathNameW (which resolves "." and ".."; the \\?\ form does not),
-// then given the \\?\ or \\?\UNC\ prefix. Device paths (\\.\NUL) stay as
-// they are, so that they are recognised as devices.
-std::wstring LongPath(SystemCalls& calls, std::u16string_view path) {
-    const std::wstring given = Wide(path);
-    const DWORD needed = calls.FullPathName(given.c_str(), 0, nullptr);
-    if (needed == 0) return given;
-    std::wstring full(needed, L'\0');
-    const DWORD length = calls.FullPathName(given.c_str(), needed, full.data());
-    if (length == 0 || length >= needed) return given;
-    full.resize(length);
-    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
-    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
 
 bool IsRealFolder(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
-
-bool IsNotThere(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 // What the program reads of an open file.
 struct OpenFileInfo {
@@ -82,69 +44,107 @@ std::unique_ptr<HandleGuard> OpenRegularFile(SystemCalls& calls, std::u16string_
     auto file = std::make_unique<HandleGuard>(
         calls, calls.Open(LongPath(calls, path).c_str(), access, kShareAll, OPEN_EXISTING,
                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN));
-    if (!file->Valid()) throw SystemError(LastError(), action, path);
+    if (!file->Valid()) throw SystemError(calls.LastError(), action, path);
     if (calls.FileType(file->Get()) != FILE_TYPE_DISK) throw NotRegularFileError(path);
-    if (!ReadInfo(calls, file->Get(), info)) throw SystemError(LastError(), action, path);
+    if (!ReadInfo(calls, file->Get(), info)) throw SystemError(calls.LastError(), action, path);
     if (info.standard.Directory || (info.basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         throw NotRegularFileError(path);
     return file;
 }
 
-LocalDateTime ToLocal(const LARGE_INTEGER& time, std::u16string_view path) {
+LocalDateTime ToLocal(SystemCalls& calls, const LARGE_INTEGER& time, std::u16string_view path) {
     FILETIME file;
     file.dwLowDateTime = time.LowPart;
     file.dwHighDateTime = static_cast<DWORD>(time.HighPart);
     SYSTEMTIME utc, local;
     // Local time with the daylight-saving rule that Windows applies to that date.
-    if (!::FileTimeToSystemTime(&file, &utc) || !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
-        throw NoCalendarDateError(path);
+    if (!calls.FileTimeToUtc(&file, &utc) || !calls.UtcToLocal(&utc, &local)) throw NoCalendarDateError(path);
     if (local.wYear < 1 || local.wYear > 9999) throw NoCalendarDateError(path);
     return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
 
-// Opens the folder for the copy and holds it open without sharing its
-// deletion, so that it cannot be renamed, removed or replaced by a junction
-// until the copy is done. It must be a folder of its own: a junction or
-// symbolic link of that name is refused, whatever it points to.
-std::unique_ptr<HandleGuard> OpenTargetFolder(SystemCalls& calls, std::u16string_view folder) {
+// Opens the folder and holds it open without sharing its deletion, so that
+// it cannot be renamed, removed or replaced by a junction while it is held.
+// It must be a folder of its own: for a junction or symbolic link of that
+// name, whatever it points to, the result is null and error 0; when it
+// cannot be opened, null and the system's error.
+std::unique_ptr<HandleGuard> HoldFolder(SystemCalls& calls, std::u16string_view folder, long& error) {
     auto handle = std::make_unique<HandleGuard>(
         calls, calls.Open(LongPath(calls, folder).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
-    if (!handle->Valid()) throw SystemError(LastError(), kCannotOpenTargetFolder, folder);
     FILE_BASIC_INFO basic{};
-    if (!calls.GetInfo(handle->Get(), FileBasicInfo, &basic, sizeof basic))
-        throw SystemError(LastError(), kCannotOpenTargetFolder, folder);
-    if (!IsRealFolder(basic.FileAttributes)) throw NotRealFolderError(folder);
-    return handle;
+    error = 0;
+    if (!handle->Valid() || !calls.GetInfo(handle->Get(), FileBasicInfo, &basic, sizeof basic)) {
+        error = static_cast<long>(calls.LastError());
+        return nullptr;
+    }
+    return IsRealFolder(basic.FileAttributes) ? std::move(handle) : nullptr;
 }
 
-// A file that is written under a hidden temporary name of its own in the
-// target folder and takes its final name only when complete, by a rename
-// that never replaces. Until then nobody else can open it; when it is not
-// committed, it is deleted through its handle, never by a name.
-class TemporaryFile {
+// The output folder of a copy, held as HoldFolder does until the copy is done.
+std::unique_ptr<HandleGuard> OpenTargetFolder(SystemCalls& calls, std::u16string_view folder) {
+    long error = 0;
+    auto handle = HoldFolder(calls, folder, error);
+    if (handle) return handle;
+    if (error == 0) throw NotRealFolderError(folder);
+    throw SystemError(error, kCannotOpenTargetFolder, folder);
+}
+
+// The Win32 error code in result; another failure keeps its own code.
+long ErrorOfResult(HRESULT result) {
+    if (HRESULT_FACILITY(result) == FACILITY_WIN32) return HRESULT_CODE(result);
+    return static_cast<long>(result);
+}
+
+// CopyFile2 asks after every piece of work whether to go on.
+COPYFILE2_MESSAGE_ACTION CALLBACK CopyProgress(const COPYFILE2_MESSAGE* /*message*/, PVOID stop) {
+    return static_cast<const std::stop_token*>(stop)->stop_requested() ? COPYFILE2_PROGRESS_CANCEL
+                                                                       : COPYFILE2_PROGRESS_CONTINUE;
+}
+
+// Lets Windows copy source into the new file target, as its own copy does:
+// named streams, attributes, encryption (never decrypted), holes, the
+// last-write time, a copy on the server or by block cloning where the file
+// system offers it. It never replaces a file. CopyFile2 where there is one,
+// else CopyFileExW; a stop asked for cancels either, and both then remove
+// what they wrote. Returns 0 or the system's error code.
+long CopyByWindows(SystemCalls& calls, const std::wstring& source, const std::wstring& target,
+                   const std::stop_token& stop) {
+    BOOL cancel = FALSE;
+    const std::stop_callback onStop(stop, [&cancel] { std::atomic_ref<BOOL>(cancel).store(TRUE); });
+    COPYFILE2_EXTENDED_PARAMETERS parameters{sizeof parameters, COPY_FILE_FAIL_IF_EXISTS, &cancel, CopyProgress,
+                                             const_cast<std::stop_token*>(&stop)};
+    const HRESULT result = calls.CopyFile2(source.c_str(), target.c_str(), &parameters);
+    if (result != E_NOTIMPL && result != HRESULT_FROM_WIN32(ERROR_CALL_NOT_IMPLEMENTED))
+        return SUCCEEDED(result) ? 0 : ErrorOfResult(result);
+    if (calls.CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, &cancel, COPY_FILE_FAIL_IF_EXISTS)) return 0;
+    return static_cast<long>(calls.LastError());
+}
+
+// The finished copy under its temporary name, open so that nobody else can
+// write it, until it takes its final name by a rename that never replaces.
+// When it is not committed, it is removed through its handle.
+class TemporaryCopy {
 public:
-    TemporaryFile(SystemCalls& calls, std::u16string_view folder) : calls_(calls) {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            handle_ = calls.Open(LongPath(calls, std::u16string(folder) + kPathSeparator + TemporaryCopyName()).c_str(),
-                                 GENERIC_WRITE | DELETE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
-            if (handle_ != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) break;
-        }
-        error_ = handle_ == INVALID_HANDLE_VALUE ? LastError() : 0;
+    TemporaryCopy(SystemCalls& calls, const std::wstring& path) : calls_(calls) {
+        // FILE_SHARE_READ lets a virus scanner go on reading; writers are kept out.
+        error_ = RetryingSharingViolations(calls, [&] {
+            handle_ = calls.Open(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
+            return handle_ != INVALID_HANDLE_VALUE;
+        });
+        if (error_ == 0 && !ReadInfo(calls, handle_, info_)) error_ = static_cast<long>(calls.LastError());
     }
-    ~TemporaryFile() {
+    ~TemporaryCopy() {
         if (handle_ == INVALID_HANDLE_VALUE) return;
-        if (!committed_) {
-            FILE_DISPOSITION_INFO remove{TRUE};
-            calls_.SetInfo(handle_, FileDispositionInfo, &remove, sizeof remove);
-        }
+        if (!committed_) RemoveOnClose(calls_, handle_, info_.basic.FileAttributes);
         calls_.Close(handle_);
     }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    TemporaryCopy(const TemporaryCopy&) = delete;
+    TemporaryCopy& operator=(const TemporaryCopy&) = delete;
 
     long Error() const { return error_; }
-    HANDLE Get() const { return handle_; }
+    const OpenFileInfo& Info() const { return info_; }
 
     // Renames the file to path, failing rather than replacing a file there.
     // Returns 0 or the system's error code.
@@ -155,57 +155,83 @@ public:
         rename->RootDirectory = nullptr;
         rename->FileNameLength = static_cast<DWORD>(path.size() * sizeof(wchar_t));
         std::copy(path.begin(), path.end(), rename->FileName);
-        if (!calls_.SetInfo(handle_, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) return LastError();
-        committed_ = true;
-        return 0;
+        const long error = RetryingSharingViolations(calls_, [&] {
+            return calls_.SetInfo(handle_, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()));
+        });
+        committed_ = error == 0;
+        return error;
     }
 
 private:
     SystemCalls& calls_;
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    OpenFileInfo info_;
     long error_ = 0;
     bool committed_ = false;
 };
 
-// Copies at most size bytes: a source that keeps growing cannot keep the
-// copy going; a stop asked for ends it between two chunks with
-// ERROR_OPERATION_ABORTED. Returns 0 or the system's error code.
-long CopyData(SystemCalls& calls, HANDLE source, HANDLE target, LONGLONG size, const std::stop_token& stop) {
-    const auto buffer = std::make_unique_for_overwrite<char[]>(kChunk);
-    for (LONGLONG left = size; left > 0;) {
-        if (stop.stop_requested()) return ERROR_OPERATION_ABORTED;
-        DWORD got = 0;
-        if (!calls.Read(source, buffer.get(), static_cast<DWORD>(std::min<LONGLONG>(left, kChunk)), &got))
-            return LastError();
-        if (got == 0) return 0;  // the source ended early; the caller notices the change
-        for (DWORD put = 0; put < got;) {
-            DWORD wrote = 0;
-            if (!calls.Write(target, buffer.get() + put, got - put, &wrote)) return LastError();
-            put += wrote;
-        }
-        left -= got;
+// The identity of an open file; all zero when the file system does not tell it.
+FILE_ID_INFO IdOf(SystemCalls& calls, HANDLE handle) {
+    FILE_ID_INFO id{};
+    if (!calls.GetInfo(handle, FileIdInfo, &id, sizeof id)) id = FILE_ID_INFO{};
+    return id;
+}
+
+bool SameId(const FILE_ID_INFO& a, const FILE_ID_INFO& b) {
+    return a.VolumeSerialNumber == b.VolumeSerialNumber &&
+           std::equal(std::begin(a.FileId.Identifier), std::end(a.FileId.Identifier), std::begin(b.FileId.Identifier));
+}
+
+// Throws unless the file at source is still the one that was opened as
+// before (same id, size, last-write and change times) and the copy got all
+// of it: Windows copied by the path, which might have been written to, or
+// given to another file, meanwhile.
+void CheckUnchanged(SystemCalls& calls, std::u16string_view source, HANDLE opened, const OpenFileInfo& before,
+                    const OpenFileInfo& copy) {
+    OpenFileInfo after;
+    std::unique_ptr<HandleGuard> now;
+    try {
+        now = OpenRegularFile(calls, source, FILE_READ_ATTRIBUTES, after, kCannotOpenSource);
+    } catch (const mirado::Error&) {
+        throw SourceChangedError(source);  // removed or replaced by something else
     }
-    return 0;
+    if (!SameId(IdOf(calls, opened), IdOf(calls, now->Get())) ||
+        after.standard.EndOfFile.QuadPart != before.standard.EndOfFile.QuadPart ||
+        after.basic.LastWriteTime.QuadPart != before.basic.LastWriteTime.QuadPart ||
+        after.basic.ChangeTime.QuadPart != before.basic.ChangeTime.QuadPart ||
+        copy.standard.EndOfFile.QuadPart != before.standard.EndOfFile.QuadPart)
+        throw SourceChangedError(source);
 }
 
 }  // namespace
 
 std::optional<std::vector<std::u16string>> FileServices::ListFileNames(std::u16string_view folder) const {
+    SystemCalls& calls = *calls_;
     WIN32_FIND_DATAW entry;
-    const std::wstring pattern = LongPath(*calls_, std::u16string(folder) + kPathSeparator + u"*");
-    const HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                           FIND_FIRST_EX_LARGE_FETCH);
+    const std::u16string prefix = std::u16string(folder) + kPathSeparator;
+    const HANDLE find = calls.FindFirst(LongPath(calls, prefix + u"*").c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::vector<std::u16string> names;
+    std::vector<std::u16string> names, leftOvers;
     do {
         // Everything that FileExists finds: all but folders of their own.
-        if (!IsRealFolder(entry.dwFileAttributes)) {
-            const std::wstring_view name(entry.cFileName);
-            names.emplace_back(name.begin(), name.end());
+        if (IsRealFolder(entry.dwFileAttributes)) continue;
+        const std::wstring_view wide(entry.cFileName);
+        std::u16string name(wide.begin(), wide.end());
+        // Temporary copies of batches that ended by force go on the way.
+        const std::optional<TemporaryOwner> owner = OwnerToCheck(name, ThisProcess());
+        const bool plainFile = (entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+        (plainFile && owner && HasEnded(calls, *owner) ? leftOvers : names).push_back(std::move(name));
+    } while (calls.FindNext(find, &entry));
+    const bool complete = calls.LastError() == ERROR_NO_MORE_FILES;
+    calls.FindEnd(find);
+    if (!leftOvers.empty()) {
+        // Only inside a folder of its own, held so that it stays one meanwhile.
+        long error = 0;
+        const auto held = HoldFolder(calls, folder, error);
+        for (std::u16string& name : leftOvers) {
+            if (!held || !RemoveOwnFile(calls, LongPath(calls, prefix + name))) names.push_back(std::move(name));
         }
-    } while (::FindNextFileW(find, &entry));
-    const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
-    ::FindClose(find);
+    }
     if (!complete) return std::nullopt;
     return names;
 }
@@ -215,8 +241,8 @@ std::u16string FileServices::NameKey(std::u16string_view name) const {
     // compares them by simple upper case, whatever the user's language.
     const std::wstring wide = Wide(name);
     std::wstring upper(wide.size(), L'\0');
-    const int length = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), static_cast<int>(wide.size()),
-                                       upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0);
+    const int length = calls_->MapString(LCMAP_UPPERCASE, wide.data(), static_cast<int>(wide.size()), upper.data(),
+                                         static_cast<int>(upper.size()));
     if (length <= 0) return std::u16string(name);
     return std::u16string(upper.begin(), upper.begin() + length);
 }
@@ -230,7 +256,7 @@ bool FileServices::FileExists(std::u16string_view path) const {
     const std::u16string stored = StoredPath(path);
     const DWORD attributes = calls_->Attributes(LongPath(*calls_, stored).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) return !IsRealFolder(attributes);
-    const DWORD error = ::GetLastError();
+    const DWORD error = calls_->LastError();
     if (IsNotThere(error)) return false;
     throw SystemError(static_cast<long>(error), kCannotTestTarget, stored);
 }
@@ -238,7 +264,7 @@ bool FileServices::FileExists(std::u16string_view path) const {
 FileInfo FileServices::GetFile(std::u16string_view path) const {
     OpenFileInfo info;
     OpenRegularFile(*calls_, path, FILE_READ_ATTRIBUTES, info, kCannotReadDate);
-    return FileInfo{ToLocal(info.basic.LastWriteTime, path)};
+    return FileInfo{ToLocal(*calls_, info.basic.LastWriteTime, path)};
 }
 
 void FileServices::CheckSourceFile(std::u16string_view source) const {
@@ -249,6 +275,8 @@ void FileServices::CheckSourceFile(std::u16string_view source) const {
 void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view folder, std::u16string_view name,
                                  std::stop_token stop) const {
     SystemCalls& calls = *calls_;
+    // Held open (readable, so that an unreadable source is reported as
+    // such) to tell afterwards whether the file at its path is still this one.
     OpenFileInfo before;
     const auto sourceFile = OpenRegularFile(calls, source, GENERIC_READ, before, kCannotOpenSource);
 
@@ -256,43 +284,42 @@ void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view
     if (LastComponent(target).size() > kNameMax) throw ReasonError(kErrorNameTooLong, kCannotCreateTarget, target);
     const auto folderHandle = OpenTargetFolder(calls, folder);
 
-    TemporaryFile file(calls, folder);
-    if (file.Error() != 0) throw SystemError(file.Error(), kCannotCreateTarget, target);
-    const long error = CopyData(calls, sourceFile->Get(), file.Get(), before.standard.EndOfFile.QuadPart, stop);
-    if (error == ERROR_OPERATION_ABORTED && stop.stop_requested()) throw StopRequested();
-    if (error != 0) throw SystemError(error, kCannotWriteTarget, target);
+    // A name of its own in the folder, which says whose it is.
+    const std::wstring from = LongPath(calls, source);
+    std::wstring temporary;
+    long error = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = LongPath(calls, std::u16string(folder) + kPathSeparator + TemporaryCopyName(ThisProcess()));
+        error = CopyByWindows(calls, from, temporary, stop);
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    if (error != 0) {
+        // Windows removes what it wrote; whatever it left under the name is ours.
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) RemoveOwnFile(calls, temporary);
+        if (stop.stop_requested()) throw StopRequested();
+        throw SystemError(error, kCannotWriteTarget, target);
+    }
 
-    OpenFileInfo after;
-    if (!ReadInfo(calls, sourceFile->Get(), after)) throw SystemError(LastError(), kCannotOpenSource, source);
-    if (after.standard.EndOfFile.QuadPart != before.standard.EndOfFile.QuadPart ||
-        after.basic.LastWriteTime.QuadPart != before.basic.LastWriteTime.QuadPart ||
-        after.basic.ChangeTime.QuadPart != before.basic.ChangeTime.QuadPart)
-        throw SourceChangedError(source);
+    TemporaryCopy copy(calls, temporary);
+    if (copy.Error() != 0) {
+        RemoveOwnFile(calls, temporary);
+        throw SystemError(copy.Error(), kCannotCreateTarget, target);
+    }
+    if (stop.stop_requested()) throw StopRequested();  // Wine's CopyFileExW never looks at the cancel flag
+    CheckUnchanged(calls, source, sourceFile->Get(), before, copy.Info());
 
-    // The last-write time, set after the last write (0 leaves a field as it is).
-    FILE_BASIC_INFO times{};
-    times.LastAccessTime = before.basic.LastAccessTime;
-    times.LastWriteTime = before.basic.LastWriteTime;
-    calls.SetInfo(file.Get(), FileBasicInfo, &times, sizeof times);
-
-    if (const long error = file.Commit(LongPath(calls, target))) {
+    if (const long error = copy.Commit(LongPath(calls, target))) {
         // Taken meanwhile (in any case): nothing was replaced, another name may do.
         if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
             throw NameTakenError(SystemError(error, kCannotCreateTarget, target));
         throw SystemError(error, kCannotCreateTarget, target);
     }
-
-    // Read-only only now: a read-only temporary file could not be removed.
-    if ((before.basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        FILE_BASIC_INFO readOnly{};
-        readOnly.FileAttributes = FILE_ATTRIBUTE_READONLY;
-        calls.SetInfo(file.Get(), FileBasicInfo, &readOnly, sizeof readOnly);
-    }
 }
 
 long FileServices::MakeOneFolder(std::u16string_view path) const {
-    if (calls_->MakeFolder(LongPath(*calls_, path).c_str()) || ::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
-    return LastError();
+    if (calls_->MakeFolder(LongPath(*calls_, path).c_str())) return 0;
+    const DWORD error = calls_->LastError();
+    return error == ERROR_ALREADY_EXISTS ? 0 : static_cast<long>(error);
 }
 
 }  // namespace mirado

@@ -1,6 +1,19 @@
 #include "SystemCalls.h"
 
 namespace mirado {
+namespace {
+
+using CopyFile2Call = HRESULT(WINAPI*)(PCWSTR, PCWSTR, COPYFILE2_EXTENDED_PARAMETERS*);
+
+// CopyFile2 of this Windows, or null. A static import would keep the
+// program from starting on Windows 7, and Wine's is a stub.
+CopyFile2Call FindCopyFile2() {
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    if (kernel == nullptr) return nullptr;
+    return reinterpret_cast<CopyFile2Call>(reinterpret_cast<void*>(::GetProcAddress(kernel, "CopyFile2")));
+}
+
+}  // namespace
 
 DWORD SystemCalls::Attributes(const wchar_t* path) { return ::GetFileAttributesW(path); }
 
@@ -20,19 +33,58 @@ BOOL SystemCalls::SetInfo(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS type, void* i
     return ::SetFileInformationByHandle(handle, type, info, size);
 }
 
-BOOL SystemCalls::Read(HANDLE handle, void* buffer, DWORD length, DWORD* done) {
-    return ::ReadFile(handle, buffer, length, done, nullptr);
-}
-
-BOOL SystemCalls::Write(HANDLE handle, const void* buffer, DWORD length, DWORD* done) {
-    return ::WriteFile(handle, buffer, length, done, nullptr);
-}
-
 BOOL SystemCalls::MakeFolder(const wchar_t* path) { return ::CreateDirectoryW(path, nullptr); }
 
 DWORD SystemCalls::FullPathName(const wchar_t* path, DWORD length, wchar_t* buffer) {
     return ::GetFullPathNameW(path, length, buffer, nullptr);
 }
+
+DWORD SystemCalls::LastError() { return ::GetLastError(); }
+
+HRESULT SystemCalls::CopyFile2(const wchar_t* source, const wchar_t* target, COPYFILE2_EXTENDED_PARAMETERS* parameters) {
+    static const CopyFile2Call copy = FindCopyFile2();
+    if (copy == nullptr) return HRESULT_FROM_WIN32(ERROR_CALL_NOT_IMPLEMENTED);
+    return copy(source, target, parameters);
+}
+
+BOOL SystemCalls::CopyFileExW(const wchar_t* source, const wchar_t* target, LPPROGRESS_ROUTINE progress, void* context,
+                              BOOL* cancel, DWORD flags) {
+    return ::CopyFileExW(source, target, progress, context, cancel, flags);
+}
+
+HANDLE SystemCalls::FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* entry) {
+    return ::FindFirstFileExW(pattern, FindExInfoBasic, entry, FindExSearchNameMatch, nullptr,
+                              FIND_FIRST_EX_LARGE_FETCH);
+}
+
+BOOL SystemCalls::FindNext(HANDLE find, WIN32_FIND_DATAW* entry) { return ::FindNextFileW(find, entry); }
+
+BOOL SystemCalls::FindEnd(HANDLE find) { return ::FindClose(find); }
+
+int SystemCalls::MapString(DWORD flags, const wchar_t* text, int length, wchar_t* mapped, int mappedLength) {
+    return ::LCMapStringEx(LOCALE_NAME_INVARIANT, flags, text, length, mapped, mappedLength, nullptr, nullptr, 0);
+}
+
+BOOL SystemCalls::FileTimeToUtc(const FILETIME* time, SYSTEMTIME* utc) { return ::FileTimeToSystemTime(time, utc); }
+
+BOOL SystemCalls::UtcToLocal(const SYSTEMTIME* utc, SYSTEMTIME* local) {
+    return ::SystemTimeToTzSpecificLocalTime(nullptr, utc, local);
+}
+
+HANDLE SystemCalls::OpenProcess(DWORD access, DWORD processId) { return ::OpenProcess(access, FALSE, processId); }
+
+BOOL SystemCalls::ProcessCreationTime(HANDLE process, FILETIME* creation) {
+    FILETIME exit, kernel, user;
+    return ::GetProcessTimes(process, creation, &exit, &kernel, &user);
+}
+
+BOOL SystemCalls::ExitCode(HANDLE process, DWORD* code) { return ::GetExitCodeProcess(process, code); }
+
+BOOL SystemCalls::ComputerName(wchar_t* name, DWORD* size) {
+    return ::GetComputerNameExW(ComputerNamePhysicalDnsFullyQualified, name, size);
+}
+
+void SystemCalls::Wait(DWORD milliseconds) { ::Sleep(milliseconds); }
 
 SystemCalls& SystemCalls::Real() {
     static SystemCalls calls;

@@ -34,7 +34,9 @@ int ErrorNumberOfSystemCode(long systemCode) {
     case ERROR_BUFFER_OVERFLOW: return kErrorNameTooLong;
     case ERROR_CANT_RESOLVE_FILENAME: return kErrorLinkLoop;
     case ERROR_NOT_SUPPORTED:
-    case ERROR_INVALID_FUNCTION: return kErrorNotSupported;
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_ENCRYPTION_FAILED:  // an encrypted file, and a target that cannot encrypt
+        return kErrorNotSupported;
     case 1295:  // ERROR_DISK_QUOTA_EXCEEDED, missing from some headers
         return kErrorQuotaExceeded;
     case ERROR_NOT_ENOUGH_MEMORY:
@@ -44,7 +46,8 @@ int ErrorNumberOfSystemCode(long systemCode) {
     case ERROR_WRITE_FAULT:
     case ERROR_GEN_FAILURE:
     case ERROR_IO_DEVICE: return kErrorInputOutput;
-    case ERROR_OPERATION_ABORTED: return kErrorInterrupted;
+    case ERROR_OPERATION_ABORTED:
+    case ERROR_REQUEST_ABORTED: return kErrorInterrupted;
     default: return kErrorOtherSystemFailure;
     }
 }

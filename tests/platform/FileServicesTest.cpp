@@ -1,15 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
 
+#include "FaultySystemCalls.h"
 #include "FileServices.h"
+#include "NewFile.h"
 #include "TempDir.h"
+#include "Utf.h"
 
 namespace mirado {
 namespace {
 
+using test::ListFolder;
 using test::TempDir;
 using test::WriteFile;
+using Names = std::vector<std::string>;
 
 struct PathPartsRow {
     const char* label;
@@ -60,6 +69,74 @@ TEST(FileServices, ExistenceTestsTellFilesFromFolders) {
     EXPECT_TRUE(fso.FolderExists(dir.U16("d")));
     EXPECT_FALSE(fso.FolderExists(dir.U16("f.txt")));
     EXPECT_FALSE(fso.FolderExists(dir.U16("nothing")));
+}
+
+// The next batch into a folder removes the temporary files of batches that
+// ended by force, and nothing else: not those of running processes, of other
+// computers or users, of unknown owners, links, nor anything not ours.
+TEST(FileServices, ListingRemovesOnlyTheTemporaryFilesOfEndedBatches) {
+    TempDir dir;
+    const TemporaryOwner self = ThisProcess();
+    if (self.start == 0) GTEST_SKIP() << "without /proc no process can be told to have ended";
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);  // a process that has ended
+    const auto name = [](const TemporaryOwner& owner) { return ToUtf8(TemporaryCopyName(owner)); };
+    const std::string ended = name({self.host, self.process, self.start + 1});  // an earlier process with our id
+    const std::string endedChild = name({self.host, static_cast<std::uint64_t>(child), self.start});
+    const std::string running = name(self);
+    const std::string otherHost = name({self.host + 1, self.process, self.start + 1});
+    const std::string unknownStart = name({self.host, self.process, 0});
+    const std::string otherUser = name({self.host, self.process, self.start + 2});
+    const std::string link = name({self.host, self.process, self.start + 3});
+    const std::string folder = name({self.host, self.process, self.start + 4});
+    for (const std::string& file : {ended, endedChild, running, otherHost, unknownStart, otherUser,
+                                    std::string(".mirado-0123456789abcdef.tmp"), ended + ".txt", std::string("a.txt")})
+        WriteFile(dir.Path() / file, "x");
+    std::filesystem::create_symlink(dir.Path() / "a.txt", dir.Path() / link);
+    std::filesystem::create_directory(dir.Path() / folder);
+    const bool chowned = ::geteuid() == 0 && ::chown((dir.Path() / otherUser).c_str(), 4242, 4242) == 0;
+
+    // One pass of the listing: ended batches' files are no names of it.
+    test::FaultySystemCalls calls;
+    const std::optional<std::vector<std::u16string>> listed = FileServices(calls).ListFileNames(dir.U16());
+
+    Names kept{".mirado-0123456789abcdef.tmp", "a.txt", ended + ".txt", link, otherHost, running, unknownStart};
+    if (chowned) kept.push_back(otherUser);
+    std::sort(kept.begin(), kept.end());
+    ASSERT_TRUE(listed.has_value());
+    Names names;
+    for (const std::u16string& text : *listed) names.push_back(ToUtf8(text));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, kept);
+    kept.push_back(folder);
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(ListFolder(dir.Path()), kept);
+    EXPECT_EQ(calls.Count(test::FaultySystemCalls::Call::Open), 1 + (chowned ? 0 : 1) + 1 + 1)
+        << "/proc is read only for names of ours";
+
+    // Nothing is removed through a link to the folder.
+    WriteFile(dir.Path() / ended, "x");
+    std::filesystem::create_symlink(dir.Path(), dir.Path() / "linked");
+    FileServices().ListFileNames(dir.U16("linked"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / ended));
+}
+
+// Where new files cannot be unnamed, the temporary name says whose it is.
+TEST(FileServices, TemporaryNamesSayWhoseTheyAre) {
+    TempDir dir;
+    WriteFile(dir.Path() / "a", "data");
+    test::FaultySystemCalls calls;
+    calls.Fail(test::FaultySystemCalls::Call::OpenUnnamed, EOPNOTSUPP);
+    Names during;
+    calls.before = [&](test::FaultySystemCalls::Call call) {
+        if (call == test::FaultySystemCalls::Call::RenameNoReplace) during = ListFolder(dir.Path());
+    };
+    FileServices(calls).CopyNoReplace(dir.U16("a"), dir.U16(), u"b");
+    const std::string owner = ToUtf8(TemporaryCopyName(ThisProcess())).substr(0, 8 + 3 * 17);
+    ASSERT_EQ(during.size(), 2u);
+    EXPECT_EQ(during[0].substr(0, owner.size()), owner);
+    EXPECT_EQ(ListFolder(dir.Path()), (Names{"a", "b"}));
 }
 
 }  // namespace
