@@ -51,6 +51,9 @@ public:
 
     // The names of everything in the folder that FileExists finds (all but
     // folders), read at once; nothing when the folder cannot be read in full.
+    // On the way, in a folder of its own (not reached through a link), it
+    // removes the temporary files that copies of this program on this
+    // computer left when their process ended by force, and only those.
     std::optional<std::vector<std::u16string>> ListFileNames(std::u16string_view folder) const;
     // A key that is the same for two names exactly when this file system
     // takes them for the same name: the same bytes here; without regard to
