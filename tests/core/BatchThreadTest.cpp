@@ -51,24 +51,6 @@ private:
     bool woken_ = false;
 };
 
-TEST(BatchThread, DeliversEveryEventInOrderOnTheOwnersThread) {
-    TempDir dir;
-    std::vector<std::u16string> files;
-    for (int i = 0; i < 200; ++i) {
-        WriteFile(dir.Path() / ("f" + std::to_string(i)), "x");
-        files.push_back(dir.U16("f" + std::to_string(i)));
-    }
-    files.push_back(dir.U16("missing"));
-    FileServices fso;
-    Owner owner;
-    BatchThread thread({files, 0, {}}, fso, owner.Wake());
-    owner.DeliverUntilEnd(thread);
-    Lines expected{"max 201"};
-    for (int i = 1; i <= 201; ++i) expected.push_back("value " + std::to_string(i));
-    expected.insert(expected.end(), {"failed", "value 0", "end copied=200 folders=1"});
-    EXPECT_EQ(owner.events.lines, expected);
-}
-
 // A stop asked for while one piece of a copy is under way ends the batch
 // once that piece returns: the copy in progress goes, finished copies stay,
 // and nothing is reported. Both ways of making a new file: unnamed, and
