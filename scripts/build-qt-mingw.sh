@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Qt (qtbase: Core, Gui, Widgets and the Windows platform plugin) for
+# Builds Qt (qtbase: Core, Gui, Widgets, Test and the Windows platform plugin) for
 # 64-bit Windows with Debian's mingw-w64, from Debian's own qt6-base source
 # package, and installs it into a cache folder outside the repository:
 #   build-qt-mingw.sh [PREFIX]   default: $MIRADO_QT_CACHE or ~/.cache/mirado/qt6-mingw64
@@ -8,7 +8,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 prefix=$(realpath -m "${1:-${MIRADO_QT_CACHE:-$HOME/.cache/mirado/qt6-mingw64}}")
-if [ -f "$prefix/lib/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake" ]; then
+# Test is there for the window tests under Wine; a build from before it was
+# added is made again.
+if [ -f "$prefix/lib/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake" ] && [ -f "$prefix/lib/cmake/Qt6Test/Qt6TestConfig.cmake" ]; then
     echo "Qt for Windows is ready in $prefix"
     exit 0
 fi
@@ -39,7 +41,7 @@ cmake -S "$work/qtbase" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DMIRADO_SHARED_RUNTIME=ON \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-    -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_testlib=OFF -DFEATURE_printsupport=OFF \
+    -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_testlib=ON -DFEATURE_printsupport=OFF \
     -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_tabletevent=OFF -DFEATURE_concurrent=OFF \
     -DFEATURE_xml=OFF -DFEATURE_sql_sqlite=OFF -DFEATURE_system_zlib=OFF -DFEATURE_zstd=OFF \
     -DFEATURE_icu=OFF -DFEATURE_openssl=OFF -DFEATURE_vulkan=OFF

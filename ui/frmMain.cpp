@@ -17,6 +17,7 @@
 #include "DocumentService.h"
 #include "DropFrame.h"
 #include "FileServices.h"
+#include "FixedWindowFilter.h"
 #include "HelpWindow.h"
 #include "InputBlocker.h"
 #include "MessageBoxService.h"
@@ -63,6 +64,7 @@ frmMain::frmMain(mirado::MessageBoxService& messages, mirado::DocumentService& d
     setFont(mirado::ui::WindowFont());
     setWindowIcon(mirado::ui::ApplicationIcon());
     setFixedSize(312, 206);
+    new mirado::ui::FixedWindowFilter(*this);
     CreateControls();
     InitForm();
 }
