@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Windows program and packs it as dist/Mirado-<version>-win64.zip:
+# Builds the Windows program and packs it as dist/Mirado-<version>-win64.zip
+# (for use without installing) and dist/Mirado-<version>-win64.msi (a
+# per-user installer, made with wixl):
 # mirado.exe (with its icon and version record), the Qt libraries and the
 # Windows platform plugin it needs, Qt's Japanese translations, the
 # compiler's run-time libraries, Readme.html, a Japanese README.txt that says
@@ -75,6 +77,15 @@ TEXT
 find "$stage" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
 
 mkdir -p dist
-rm -f "dist/$name.zip"
+rm -f "dist/$name.zip" "dist/$name.msi"
 (cd "$build" && zip -qr "$root/dist/$name.zip" "$name")
-ls -l "dist/$name.zip"
+
+# The installer holds the same files; wixl-heat lists them as components.
+sed "s/@VERSION@/$version/g" resources/mirado.wxs.in >"$build/mirado.wxs"
+(cd "$build" && find "$name" -type f | LC_ALL=C sort |
+    wixl-heat -p "$name/" --component-group ProgramFiles --var var.SourceDir --directory-ref INSTALLDIR --win64 \
+        >files.wxs)
+cp resources/mirado.ico "$build/"
+(cd "$build" && wixl -a x64 -D Win64=yes -D SourceDir="$name" -D IconFile=mirado.ico -o "$root/dist/$name.msi" \
+    mirado.wxs files.wxs)
+ls -l "dist/$name.zip" "dist/$name.msi"

@@ -23,7 +23,7 @@ TEST_PACKAGES=(libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
     desktop-file-utils appstream xvfb xauth x11-apps imagemagick openbox xdotool libx11-dev)
 WINDOWS_TEST_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64
     xvfb xauth xdotool openbox fonts-noto-cjk)
-WINDOWS_PACKAGES=(cmake ninja-build dpkg-dev g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools
+WINDOWS_PACKAGES=(cmake ninja-build dpkg-dev g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools wixl
     qt6-translations-l10n perl python3 zip unzip)
 
 case "${1:-run}" in

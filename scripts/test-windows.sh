@@ -7,7 +7,10 @@
 # Installs the cross compiler, Wine, Xvfb and the GoogleTest sources when
 # they are missing.
 #   test-windows.sh [build folder]     default: build-windows
-# MIRADO_WINDOWS_UI_TESTS=0 leaves the window tests out (and Qt unbuilt).
+# Then it builds the zip and the installer (scripts/build-windows.sh) and
+# checks the installer (scripts/check-windows-installer.sh).
+# MIRADO_WINDOWS_UI_TESTS=0 leaves the window tests and the packages out
+# (and Qt unbuilt).
 # Needs no display. Wine keeps its prefixes in the build folders.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -75,4 +78,9 @@ trap end_x_session EXIT
 start_x_session
 ctest --test-dir "$ui_build" --output-on-failure -L ui || status=$?
 wineserver --wait
+
+# The program as users get it: the zip and the installer, the installer
+# checked on a fresh prefix of its own.
+scripts/build-windows.sh
+scripts/check-windows-installer.sh || status=$?
 exit "$status"

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Installs the Windows installer (dist/Mirado-<version>-win64.msi, made by
+# scripts/build-windows.sh) on a fresh Wine prefix as a user without
+# administrator rights would, starts the program from its Start-menu
+# shortcut, installs it again over itself as an upgrade would, and removes
+# it: afterwards none of its files, its shortcut or its registry entries
+# may be left. Needs an X server ($DISPLAY) and xdotool.
+#   check-windows-installer.sh [MSI]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' "$root/CMakeLists.txt" | head -1)
+msi=$(realpath "${1:-$root/dist/Mirado-$version-win64.msi}")
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/mirado-installer.XXXXXX")
+# shellcheck source=lib/wine.sh
+. "$root/scripts/lib/wine.sh"
+use_wine "$work/prefix"
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+wineboot --init
+
+fail() { echo "check-windows-installer: $*" >&2; exit 1; }
+profile=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')")
+start_menu=$(winepath -u "$(wine cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')")/Microsoft/Windows/Start\ Menu/Programs
+installed="$profile/Programs/Mirado"
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+
+wine msiexec /i "$(winepath -w "$msi")" /qn
+[ -f "$installed/mirado.exe" ] || fail "no $installed/mirado.exe"
+[ -f "$installed/plugins/platforms/qwindows.dll" ] || fail "no platform plugin"
+[ -f "$start_menu/Mirado.lnk" ] || fail "no Start-menu shortcut"
+wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' | grep -q "DisplayName.*Mirado" ||
+    fail "no entry under Apps"
+wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' | grep -q "DisplayVersion.*$version" ||
+    fail "the entry under Apps has no version $version"
+
+# The shortcut starts the program.
+wine start /unix "$start_menu/Mirado.lnk"
+for _ in $(seq 100); do
+    window=$(xdotool search --name "^Mirado Ver\. $version\$" 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+    sleep 0.2
+done
+[ -n "${window:-}" ] || fail "the shortcut did not start the program"
+xdotool windowclose "$window" 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+
+# Installing again over itself is the path a newer version takes too.
+wine msiexec /i "$(winepath -w "$msi")" /qn
+[ -f "$installed/mirado.exe" ] || fail "reinstalling lost the program"
+
+wine msiexec /x "$(winepath -w "$msi")" /qn
+[ ! -e "$installed" ] || fail "left behind: $(find "$installed" | head -n 5)"
+[ ! -e "$start_menu/Mirado.lnk" ] || fail "the shortcut was left behind"
+if wine reg query 'HKCU\Software\Mirado' >/dev/null 2>&1; then fail "HKCU\\Software\\Mirado was left behind"; fi
+if wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' | grep -q "DisplayName.*Mirado"; then
+    fail "the entry under Apps was left behind"
+fi
+echo "check-windows-installer: installs per user, starts from its shortcut, reinstalls, and uninstalls without a trace"
