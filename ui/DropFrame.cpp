@@ -103,15 +103,13 @@ void DropFrame::SetInstruction(const QString& instruction) {
 void DropFrame::SetStatus(const QString& status) {
     status_ = status;
     Describe();
-    // Told every time, also when the text is the same as before (a second
-    // paste of nothing): a screen reader speaks a description when it hears
-    // that it changed, and best on the focused object, which the frame is
-    // after a paste.
-    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&changed);
 }
 
 void DropFrame::Describe() {
+    // Qt tells assistive technology of every new description, also of the
+    // same text again (a second paste of nothing): screen readers speak a
+    // changed description, and best on the focused object, which the frame
+    // is after a paste.
     setAccessibleDescription(status_.isEmpty() ? instruction_ : status_ + u'\n' + instruction_);
 }
 
