@@ -237,13 +237,6 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  kCtrlV, {"A.txt=a.txt"}, kCopiedHere},
         PasteRow{"EmptyClipboard", {}, [](const fs::path&) { return new QMimeData; }, kCtrlV, {}, kNothingToPaste},
-        PasteRow{"TextOnly", {"a.txt"},
-                 [](const fs::path& f) {
-                     auto* data = new QMimeData;
-                     data->setText(QString::fromStdString((f / "a.txt").string()));
-                     return data;
-                 },
-                 kCtrlV, {}, kNothingToPaste},
         PasteRow{"WebAddressOnly", {},
                  [](const fs::path&) { return Urls({QUrl(QStringLiteral("https://mirado.invalid/a.txt"))}); },
                  kShiftInsert, {}, kNothingToPaste}),
