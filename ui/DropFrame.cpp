@@ -1,10 +1,17 @@
 #include "DropFrame.h"
 
+#include <algorithm>
+
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QClipboard>
 #include <QDropEvent>
-#include <QSysInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+#include <QSysInfo>
 
 #include "PathText.h"
 
@@ -53,6 +60,31 @@ bool AcceptAsCopy(QDropEvent& event) {
     return true;
 }
 
+// The files that a file manager put on the clipboard with Copy or Cut, in
+// its order: as addresses (text/uri-list; Qt gives Windows' file lists in
+// this form too), or in GNOME's form, "copy" or "cut" and then an address a
+// line. Empty when none of them is a file. Whether the files were cut
+// ("cut", Windows' "Preferred DropEffect", KDE's cut selection) is not
+// looked at: they are copied like any others and stay where they are.
+QList<QUrl> CopiedFiles(const QMimeData* data) {
+    if (data == nullptr) return {};
+    QList<QUrl> urls = data->urls();
+    if (urls.isEmpty()) {
+        const QList<QByteArray> lines = data->data(QStringLiteral("x-special/gnome-copied-files")).split('\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const QByteArray line = lines[i].trimmed();
+            if (line.isEmpty() || (i == 0 && (line == "copy" || line == "cut"))) continue;
+            urls << QUrl::fromEncoded(line);
+        }
+    }
+    const bool anyFile = std::any_of(urls.cbegin(), urls.cend(), [](const QUrl& url) { return url.isLocalFile(); });
+    return anyFile ? urls : QList<QUrl>{};
+}
+
+QString NothingToPaste() {
+    return QStringLiteral("クリップボードにファイルがありません。ファイル マネージャーでファイルをコピーしてから貼り付けてください。");
+}
+
 }  // namespace
 
 DropFrame::DropFrame(QWidget* parent) : QFrame(parent) {
@@ -60,6 +92,25 @@ DropFrame::DropFrame(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::Box | QFrame::Sunken);
     setLineWidth(1);
     setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);  // the paste key's way in
+}
+
+void DropFrame::SetInstruction(const QString& instruction) {
+    instruction_ = instruction;
+    Describe();
+}
+
+void DropFrame::SetStatus(const QString& status) {
+    status_ = status;
+    Describe();
+}
+
+void DropFrame::Describe() {
+    // Qt tells assistive technology of every new description, also of the
+    // same text again (a second paste of nothing): screen readers speak a
+    // changed description, and best on the focused object, which the frame
+    // is after a paste.
+    setAccessibleDescription(status_.isEmpty() ? instruction_ : status_ + u'\n' + instruction_);
 }
 
 void DropFrame::dragEnterEvent(QDragEnterEvent* event) { AcceptAsCopy(*event); }
@@ -68,6 +119,30 @@ void DropFrame::dragMoveEvent(QDragMoveEvent* event) { AcceptAsCopy(*event); }
 
 void DropFrame::dropEvent(QDropEvent* event) {
     if (AcceptAsCopy(*event)) emit filesDropped(event->mimeData()->urls());
+}
+
+void DropFrame::keyPressEvent(QKeyEvent* event) {
+    if (!event->matches(QKeySequence::Paste)) {
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    const QList<QUrl> files = CopiedFiles(QGuiApplication::clipboard()->mimeData());
+    if (files.isEmpty())
+        SetStatus(NothingToPaste());
+    else
+        emit filesDropped(files);
+}
+
+void DropFrame::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (!hasFocus()) return;
+    // The style decides how, and whether only after a move by keyboard.
+    QStylePainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.backgroundColor = palette().color(QPalette::Window);
+    option.rect = contentsRect().adjusted(2, 2, -2, -2);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
 }
 
 std::vector<std::u16string> DroppedPaths(const QList<QUrl>& urls) {

@@ -49,8 +49,11 @@ void InputBlocker::SetActive(bool active) {
 }
 
 bool InputBlocker::InWindow(QObject* object) const {
-    // The window system's input reaches the window's QWindow first.
-    if (!object->isWidgetType()) return object == static_cast<QObject*>(window_.windowHandle());
+    // The window system's input reaches the window's QWindow first; a key
+    // of the window's own (F1) reaches its QShortcut, a child of the window.
+    if (!object->isWidgetType())
+        return object == static_cast<QObject*>(window_.windowHandle()) ||
+               (object->parent() != nullptr && InWindow(object->parent()));
     auto* widget = static_cast<QWidget*>(object);
     return widget == &window_ || window_.isAncestorOf(widget);
 }

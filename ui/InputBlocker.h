@@ -7,7 +7,7 @@ class QWidget;
 namespace mirado::ui {
 
 // While it is active, the window takes no input for itself: the user's
-// keys, clicks and wheel turns meant for it are swallowed (not kept for
+// keys (its shortcuts too), clicks and wheel turns meant for it are swallowed (not kept for
 // later), and drops on it are refused. Everything else goes on: paints,
 // moves, the window system's pings, a close, and the windows of its own
 // that it shows meanwhile (a dialog, an error box).

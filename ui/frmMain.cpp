@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "Appearance.h"
 #include "Batch.h"
@@ -23,6 +24,7 @@
 #include "MessageBoxService.h"
 #include "ProgressBar.h"
 #include "Twips.h"
+#include "Utf.h"
 #include "frmReplace.h"
 
 using mirado::ui::TwipsRect;
@@ -38,6 +40,20 @@ QString HelpMissing() {
 QString HelpUnreadable(const QString& path) {
     return QStringLiteral("ヘルプのファイル「%1」を開けません。ファイルを読み取れるか確認してください。")
         .arg(QDir::toNativeSeparators(path));
+}
+
+// What a batch that ended well tells assistive technology: how many files
+// it copied, and where; nothing after a failure (its box speaks), a stop or
+// a cancelled dialog.
+QString FinishedText(const mirado::BatchOutcome& outcome) {
+    if (outcome.failed || outcome.stopped || outcome.copied == 0) return {};
+    if (outcome.folders.size() == 1)
+        return QStringLiteral("%1 個のファイルを「%2」にコピーしました。")
+            .arg(outcome.copied)
+            .arg(QString::fromStdU16String(mirado::DisplayText(outcome.folders.front())));
+    return QStringLiteral("%1 個のファイルを %2 か所の「_rename」フォルダーにコピーしました。")
+        .arg(outcome.copied)
+        .arg(outcome.folders.size());
 }
 
 }  // namespace
@@ -98,12 +114,18 @@ void frmMain::CreateControls() {
     lblDrag->setObjectName(QStringLiteral("lblDrag"));
     lblDrag->setAlignment(Qt::AlignCenter);
     lblDrag->setGeometry(TwipsRect(120, 960, 4215, 255));
+    // The keyboard's way, beside the mouse's.
+    lblPaste = new QLabel(QStringLiteral("または Ctrl+V で貼り付けます"), fraDrag);
+    lblPaste->setObjectName(QStringLiteral("lblPaste"));
+    lblPaste->setAlignment(Qt::AlignCenter);
+    lblPaste->setGeometry(TwipsRect(120, 1275, 4215, 255));
     // A screen reader cannot see where to drop: it reads the frame's text
-    // and what a drop there does.
+    // and what a drop or a paste there does.
     fraDrag->setAccessibleName(lblDrag->text());
-    fraDrag->setAccessibleDescription(
-        QStringLiteral("ここにドロップしたファイルを、選んだ種類の新しい名前で、元のファイルと同じ場所の"
-                       "「_rename」フォルダーにコピーします。元のファイルは変更しません。"));
+    fraDrag->SetInstruction(
+        QStringLiteral("ファイルをここにドロップするか、ファイル マネージャーでコピーしたファイルを Ctrl+V で貼り付けると、"
+                       "選んだ種類の新しい名前で、元のファイルと同じ場所の「_rename」フォルダーにコピーします。"
+                       "元のファイルは変更も移動もしません。"));
 
     prgBar = new mirado::ui::ProgressBar(this);
     prgBar->setObjectName(QStringLiteral("prgBar"));
@@ -122,7 +144,8 @@ void frmMain::CreateControls() {
     cmdHelp->setGeometry(TwipsRect(4320, 120, 255, 255));
     // Read by its purpose, not as a question mark.
     cmdHelp->setAccessibleName(QStringLiteral("ヘルプ"));
-    cmdHelp->setAccessibleDescription(QStringLiteral("ヘルプ（Readme.html）を開きます。"));
+    cmdHelp->setAccessibleDescription(QStringLiteral("ヘルプ（Readme.html）を開きます。F1 キーでも開きます。"));
+    auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
 
     mobjInput = new mirado::ui::InputBlocker(*this);
     mobjBatch = new mirado::ui::BatchRunner(
@@ -133,11 +156,13 @@ void frmMain::CreateControls() {
     connect(mobjBatch, &mirado::ui::BatchRunner::failed, this, &frmMain::BatchFailed);
     connect(mobjBatch, &mirado::ui::BatchRunner::finished, this, &frmMain::BatchFinished);
 
-    QWidget::setTabOrder(cboType, cmdHelp);
+    QWidget::setTabOrder(cboType, fraDrag);
+    QWidget::setTabOrder(fraDrag, cmdHelp);
     cboType->setFocus();
 
     connect(fraDrag, &mirado::ui::DropFrame::filesDropped, this, &frmMain::fraDrag_FilesDropped);
     connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
+    connect(helpKey, &QShortcut::activated, this, &frmMain::cmdHelp_Click);
 }
 
 void frmMain::InitForm() {
@@ -181,8 +206,14 @@ void frmMain::BatchFailed(const QString& report) {
     if (!mblnCloseAfterBatch) mobjMessages.ShowError(this, report);
 }
 
-void frmMain::BatchFinished(const mirado::BatchOutcome& /*outcome*/) {
+void frmMain::BatchFinished(const mirado::BatchOutcome& outcome) {
     mobjInput->SetActive(false);
+    // Heard at once where the paste was made, the focused frame; after a
+    // drop with the mouse, on the frame and on the bar that told the
+    // progress, where a screen reader's user looks for it.
+    const QString result = FinishedText(outcome);
+    fraDrag->SetStatus(result);
+    prgBar->setAccessibleDescription(result);
     if (mblnCloseAfterBatch) close();
 }
 

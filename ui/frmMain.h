@@ -25,8 +25,8 @@ class InputBlocker;
 }  // namespace mirado
 
 // The main window: the list of conversion types, the drop frame, the
-// progress bar and the help button. A drop becomes a batch request with the
-// type chosen at that moment; the batch runs on a thread of its own while
+// progress bar and the help button. A drop, or a paste of copied files on
+// the frame, becomes a batch request with the type chosen at that moment; the batch runs on a thread of its own while
 // the window shows its progress, takes no input for itself, and answers
 // the window system. A close during a batch stops it: the copy in
 // progress goes, the finished ones stay, and the window closes at its end.
@@ -69,6 +69,7 @@ private:
     QComboBox* cboType = nullptr;
     mirado::ui::DropFrame* fraDrag = nullptr;
     QLabel* lblDrag = nullptr;
+    QLabel* lblPaste = nullptr;
     QProgressBar* prgBar = nullptr;
     QPushButton* cmdHelp = nullptr;
 

@@ -2,10 +2,12 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -56,12 +58,49 @@ struct ShownWindow {
     mirado::test::RecordingDocuments documents;
     frmMain window{messages, documents};
     QProgressBar* prgBar = window.findChild<QProgressBar*>();
+    QWidget* fraDrag = window.findChild<QWidget*>(QStringLiteral("fraDrag"));
     QWidget* lblDrag = window.findChild<QWidget*>(QStringLiteral("lblDrag"));  // inside the frame
     explicit ShownWindow(int type) {
         window.findChild<QComboBox*>()->setCurrentIndex(type);
         mirado::test::ShowAndActivate(window);
     }
 };
+
+// What the drop frame tells assistive technology before its instruction,
+// which is the description's last line.
+QString Said(QWidget& frame) {
+    return QAccessible::queryAccessibleInterface(&frame)->text(QAccessible::Description).section(u'\n', 0, -2);
+}
+
+const QString kCopiedHere = QStringLiteral("1 個のファイルを「%1/_rename」にコピーしました。");
+const QString kNothingToPaste =
+    QStringLiteral("クリップボードにファイルがありません。ファイル マネージャーでファイルをコピーしてから貼り付けてください。");
+
+// Puts data on the clipboard while the object lives, and tells whether it
+// is there as it was put.
+class Clipboard {
+public:
+    explicit Clipboard(QMimeData* data) {
+        for (const QString& format : data->formats()) put_ << format << QString::fromLatin1(data->data(format).toHex());
+        QGuiApplication::clipboard()->setMimeData(data);
+    }
+    ~Clipboard() { QGuiApplication::clipboard()->clear(); }
+    bool Unchanged() const {
+        const QMimeData* now = QGuiApplication::clipboard()->mimeData();
+        QStringList held;
+        for (const QString& format : now->formats()) held << format << QString::fromLatin1(now->data(format).toHex());
+        return held == put_;
+    }
+
+private:
+    QStringList put_;
+};
+
+QMimeData* Urls(const QList<QUrl>& urls) {
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    return data;
+}
 
 struct DropRow {
     const char* name;
@@ -73,6 +112,7 @@ struct DropRow {
     Qt::DropAction answer;
     Names copies;     // Contents() of _rename afterwards
     QString message;  // the one error box, %1 for the folder's path; none when empty
+    QString said;     // to assistive technology afterwards, %1 for the folder's path
 };
 void PrintTo(const DropRow& row, std::ostream* os) { *os << row.name; }
 
@@ -81,7 +121,10 @@ class DropOnTheWindow : public ::testing::TestWithParam<DropRow> {};
 TEST_P(DropOnTheWindow, RunsTheBatch) {
     const DropRow& row = GetParam();
     mirado::test::TempDir dir;
-    for (const std::string& file : row.files) WriteFile(dir.Path() / file, file);
+    for (const std::string& file : row.files) {
+        fs::create_directories((dir.Path() / file).parent_path());
+        WriteFile(dir.Path() / file, file);
+    }
     QList<QUrl> urls;
     for (const QString& entry : row.dropped)
         urls << (entry.contains(QStringLiteral("://")) ? QUrl(In(dir.Path(), entry))
@@ -96,6 +139,8 @@ TEST_P(DropOnTheWindow, RunsTheBatch) {
     EXPECT_EQ(w.messages.texts,
               row.message.isEmpty() ? std::vector<QString>{} : std::vector<QString>{In(dir.Path(), row.message)});
     EXPECT_EQ(w.prgBar->value(), 0);
+    EXPECT_EQ(Said(*w.fraDrag), In(dir.Path(), row.said));
+    EXPECT_EQ(w.prgBar->accessibleDescription(), In(dir.Path(), row.said));
 }
 
 constexpr Qt::DropActions kAny = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
@@ -106,19 +151,96 @@ INSTANTIATE_TEST_SUITE_P(
     Drops, DropOnTheWindow,
     ::testing::Values(
         DropRow{"CopiesUnderNewNames", 0, {"report.txt", "メモ.md"}, {"report.txt", "メモ.md"}, kAny, {},
-                Qt::CopyAction, {"REPORT.txt=report.txt", "メモ.md=メモ.md"}, {}},
+                Qt::CopyAction, {"REPORT.txt=report.txt", "メモ.md=メモ.md"}, {},
+                QStringLiteral("2 個のファイルを「%1/_rename」にコピーしました。")},
         DropRow{"KeepsTheDroppedOrder", 0, {"b.txt", "B.txt"}, {"B.txt", "b.txt"}, kAny, {}, Qt::CopyAction,
-                {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}},
+                {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, QStringLiteral("2 個のファイルを「%1/_rename」にコピーしました。")},
+        DropRow{"FromTwoFolders", 0, {"a.txt", "sub/b.txt"}, {"a.txt", "sub/b.txt"}, kAny, {}, Qt::CopyAction,
+                {"A.txt=a.txt"}, {}, QStringLiteral("2 個のファイルを 2 か所の「_rename」フォルダーにコピーしました。")},
         DropRow{"ProposedMoveIsAnsweredAsCopy", 0, {"a.txt"}, {"a.txt"}, Qt::CopyAction | Qt::MoveAction,
-                Qt::ShiftModifier, Qt::CopyAction, {"A.txt=a.txt"}, {}},
-        DropRow{"MoveOnlyIsRefused", 0, {"a.txt"}, {"a.txt"}, Qt::MoveAction, {}, Qt::IgnoreAction, {}, {}},
+                Qt::ShiftModifier, Qt::CopyAction, {"A.txt=a.txt"}, {}, kCopiedHere},
+        DropRow{"MoveOnlyIsRefused", 0, {"a.txt"}, {"a.txt"}, Qt::MoveAction, {}, Qt::IgnoreAction, {}, {}, {}},
         DropRow{"LocalhostAddress", 0, {"a.txt"}, {"file://localhost%1/a.txt"}, kAny, {}, Qt::CopyAction,
-                {"A.txt=a.txt"}, {}},
+                {"A.txt=a.txt"}, {}, kCopiedHere},
         DropRow{"NameBytesThatAreNotUtf8", 0, {"\x83\x65.txt"}, {"file://%1/%83e.txt"}, kAny, {}, Qt::CopyAction,
-                {"\x83\x65.txt=\x83\x65.txt"}, {}},
+                {"\x83\x65.txt=\x83\x65.txt"}, {}, kCopiedHere},
         DropRow{"OtherComputersFile", 0, {"a.txt"}, {"file://otherhost%1/a.txt"}, kAny, {}, Qt::CopyAction, {},
-                QStringLiteral("1004:「file://otherhost%1/a.txt") + kNotLocal}),
+                QStringLiteral("1004:「file://otherhost%1/a.txt") + kNotLocal, {}}),
     [](const ::testing::TestParamInfo<DropRow>& info) { return std::string(info.param.name); });
+
+// The GNOME form of copied (first "copy") or cut (first "cut") files, with
+// the files' addresses as they stand after "file://%1/".
+std::function<QMimeData*(const fs::path&)> GnomeFiles(const char* first, std::vector<const char*> names) {
+    return [=](const fs::path& folder) {
+        QByteArray text(first);
+        for (const char* name : names) text += "\nfile://" + QByteArray::fromStdString(folder.string()) + "/" + name;
+        auto* data = new QMimeData;
+        data->setData(QStringLiteral("x-special/gnome-copied-files"), text + "\n");
+        return data;
+    };
+}
+
+struct PasteRow {
+    const char* name;
+    Names files;                                     // created first, each holding its own name
+    std::function<QMimeData*(const fs::path&)> put;  // on the clipboard
+    QKeyCombination key;
+    Names copies;  // Contents() of _rename afterwards
+    QString said;  // %1 for the folder's path
+};
+void PrintTo(const PasteRow& row, std::ostream* os) { *os << row.name; }
+
+class PasteOnTheFrame : public ::testing::TestWithParam<PasteRow> {};
+
+// The paste key on the focused frame takes the files a file manager copied
+// or cut as a drop of them: the same batch, in their order. The sources stay
+// and so does the clipboard, also after a cut. A clipboard without files
+// takes nothing, and the frame, which keeps the focus, says why.
+TEST_P(PasteOnTheFrame, RunsTheBatchOfADrop) {
+    const PasteRow& row = GetParam();
+    mirado::test::TempDir dir;
+    for (const std::string& file : row.files) WriteFile(dir.Path() / file, file);
+    Clipboard clipboard(row.put(dir.Path()));
+    ShownWindow w(0);
+    w.fraDrag->setFocus();
+    QTest::keyClick(w.fraDrag, row.key.key(), row.key.keyboardModifiers());
+    WaitForBatch(w.window);
+    EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
+    EXPECT_EQ(fs::exists(dir.Path() / "_rename"), !row.copies.empty());
+    for (const std::string& file : row.files) EXPECT_TRUE(fs::exists(dir.Path() / file)) << file;
+    EXPECT_TRUE(clipboard.Unchanged());
+    EXPECT_TRUE(w.messages.texts.empty());
+    EXPECT_EQ(Said(*w.fraDrag), In(dir.Path(), row.said));
+    EXPECT_TRUE(w.fraDrag->hasFocus());
+}
+
+constexpr QKeyCombination kCtrlV = Qt::CTRL | Qt::Key_V;
+constexpr QKeyCombination kShiftInsert = Qt::SHIFT | Qt::Key_Insert;
+const QString kTwoCopied = QStringLiteral("2 個のファイルを「%1/_rename」にコピーしました。");
+
+INSTANTIATE_TEST_SUITE_P(
+    Clipboards, PasteOnTheFrame,
+    ::testing::Values(
+        PasteRow{"AddressesInTheirOrder", {"b.txt", "B.txt"},
+                 [](const fs::path& f) { return Urls({Url(f / "B.txt"), Url(f / "b.txt")}); }, kCtrlV,
+                 {"B.txt=B.txt", "B（1）.txt=b.txt"}, kTwoCopied},
+        PasteRow{"GnomeCopy", {"a.txt", "\x83\x65.txt"}, GnomeFiles("copy", {"a.txt", "%83e.txt"}), kCtrlV,
+                 {"A.txt=a.txt", "\x83\x65.txt=\x83\x65.txt"}, kTwoCopied},
+        PasteRow{"GnomeCutIsCopied", {"a.txt"}, GnomeFiles("cut", {"a.txt"}), kShiftInsert, {"A.txt=a.txt"},
+                 kCopiedHere},
+        PasteRow{"ExplorerCutIsCopied", {"a.txt"},
+                 [](const fs::path& f) {
+                     QMimeData* data = Urls({Url(f / "a.txt")});
+                     data->setData(QStringLiteral("application/x-qt-windows-mime;value=\"Preferred DropEffect\""),
+                                   QByteArray("\x02\0\0\0", 4));  // DROPEFFECT_MOVE
+                     return data;
+                 },
+                 kCtrlV, {"A.txt=a.txt"}, kCopiedHere},
+        PasteRow{"EmptyClipboard", {}, [](const fs::path&) { return new QMimeData; }, kCtrlV, {}, kNothingToPaste},
+        PasteRow{"WebAddressOnly", {},
+                 [](const fs::path&) { return Urls({QUrl(QStringLiteral("https://mirado.invalid/a.txt"))}); },
+                 kShiftInsert, {}, kNothingToPaste}),
+    [](const ::testing::TestParamInfo<PasteRow>& info) { return std::string(info.param.name); });
 
 // count files f1.txt, f2.txt, ... in folder, as addresses in that order.
 QList<QUrl> NumberedFiles(const fs::path& folder, int count) {
@@ -131,14 +253,15 @@ QList<QUrl> NumberedFiles(const fs::path& folder, int count) {
     return urls;
 }
 
-// While a batch runs, the window takes no input for itself and no other
-// drop, and the batch keeps the type it began with. Each of the bar's
+// While a batch runs, the window takes no input for itself (no paste, no
+// F1) and no other drop, and the batch keeps the type it began with. Each of the bar's
 // values reaches assistive technology, which reads it through the bar's
 // value interface when the bar reports a change.
 TEST(BusyWindow, TakesNoInputUntilTheBatchEnds) {
     mirado::test::TempDir dir;
     const QList<QUrl> urls = NumberedFiles(dir.Path(), 20);
     WriteFile(dir.Path() / "other.txt", "o");
+    Clipboard clipboard(Urls({Url(dir.Path() / "other.txt")}));
     ShownWindow w(0);
     auto* cboType = w.window.findChild<QComboBox*>();
     Qt::DropAction second = Qt::CopyAction;
@@ -153,6 +276,9 @@ TEST(BusyWindow, TakesNoInputUntilTheBatchEnds) {
         cboType->setCurrentIndex(1);  // as assistive technology does it, without input
         QTest::mouseClick(w.window.findChild<QPushButton*>(QStringLiteral("cmdHelp")), Qt::LeftButton);
         second = DragAndDrop(w.window, *w.lblDrag, {Url(dir.Path() / "other.txt")});
+        w.fraDrag->setFocus();
+        QTest::keyClick(w.fraDrag, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(w.fraDrag, Qt::Key_F1);
     });
     DragAndDrop(w.window, *w.lblDrag, urls);
     WaitForBatch(w.window);
@@ -224,11 +350,45 @@ TEST(BusyWindow, ACloseStopsTheBatchAndLeavesNoPartialCopy) {
     }
 }
 
-TEST(DropFailure, ShowsACriticalBoxWithOneOKButton) {
+// The whole job by keyboard: a type chosen with the arrow keys, Tab to the
+// frame, the paste key and the find-and-replace dialog by keys. The frame
+// keeps the focus, where the result is heard, and F1 opens the help.
+TEST(Keyboard, DoesTheWholeJob) {
+    mirado::test::TempDir dir;
+    WriteFile(dir.Path() / "banana.txt", "b");
+    Clipboard clipboard(Urls({Url(dir.Path() / "banana.txt")}));
+    ShownWindow w(0);
+    for (int i = 0; i < 8; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), w.fraDrag);
+    {
+        ModalDriver driver([](QWidget* dialog) {
+            (void)QTest::qWaitForWindowActive(dialog);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("a"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("b"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        QTest::keyClick(w.fraDrag, Qt::Key_V, Qt::ControlModifier);
+        WaitForBatch(w.window);
+    }
+    EXPECT_EQ(Contents(dir.Path() / "_rename"), Names{"bbnbnb.txt=b"});
+    EXPECT_EQ(w.window.focusWidget(), w.fraDrag);
+    EXPECT_EQ(Said(*w.fraDrag), In(dir.Path(), kCopiedHere));
+    mirado::test::ShowAndActivate(w.window);  // as the desktop does once the dialog has gone
+    QTest::keyClick(w.fraDrag, Qt::Key_F1);
+    EXPECT_EQ(w.documents.paths, std::vector<QString>{QStringLiteral("Readme.html")});
+}
+
+// The error box of a failed batch, here of a paste, closed with Enter.
+TEST(BatchFailure, ShowsACriticalBoxWithOneOKButton) {
     mirado::test::TempDir dir;
     fs::create_directory(dir.Path() / "folder");
+    Clipboard clipboard(Urls({Url(dir.Path() / "folder")}));
     frmMain window;
     mirado::test::ShowAndActivate(window);
+    auto* fraDrag = window.findChild<QWidget*>(QStringLiteral("fraDrag"));
+    fraDrag->setFocus();
     QStringList seen;
     {
         ModalDriver driver([&](QWidget* modal) {
@@ -238,11 +398,12 @@ TEST(DropFailure, ShowsACriticalBoxWithOneOKButton) {
             EXPECT_EQ(box->parentWidget(), &window);
             seen << box->windowTitle() << box->text();
             for (QAbstractButton* button : box->buttons()) seen << button->text();
-            QTest::mouseClick(box->buttons().front(), Qt::LeftButton);
+            QTest::keyClick(box, Qt::Key_Return);
         });
-        DragAndDrop(window, *window.findChild<QWidget*>(QStringLiteral("fraDrag")), {Url(dir.Path() / "folder")});
+        QTest::keyClick(fraDrag, Qt::Key_V, Qt::ControlModifier);
         WaitForBatch(window);
     }
+    EXPECT_EQ(Said(*fraDrag), QString());
     EXPECT_EQ(seen, (QStringList{QStringLiteral("Mirado"), In(dir.Path(), kFolderRefused), QStringLiteral("OK")}));
     EXPECT_FALSE(fs::exists(dir.Path() / "_rename"));
 }

@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -40,11 +41,19 @@ TEST(MainWindow, StartsOnTheFirstTypeWithAnEmptyBar) {
         Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
     EXPECT_EQ(window.windowFlags() & kButtons, Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
+    // Tab leads from the list to the drop frame, which shows that it has the
+    // focus, and on to the help button, past the bar.
     mirado::test::ShowAndActivate(window);
     EXPECT_EQ(QApplication::focusWidget(), cboType);
+    auto* fraDrag = window.findChild<QWidget*>(QStringLiteral("fraDrag"));
+    const QImage unfocused = fraDrag->grab().toImage();
     QTest::keyClick(cboType, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), fraDrag);
+    EXPECT_NE(fraDrag->grab().toImage(), unfocused) << "the focus does not show";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), window.findChild<QWidget*>(QStringLiteral("cmdHelp")));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // past the frame and the bar
+    EXPECT_EQ(fraDrag->grab().toImage(), unfocused);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), cboType);
 }
 
@@ -94,6 +103,7 @@ TEST(Accessibility, NamesEveryControlInJapanese) {
                             row("cboType", QAccessible::ComboBox, typeList),
                             row("fraDrag", QAccessible::Grouping, "ここにファイルをドラッグします [described]"),
                             row("lblDrag", QAccessible::StaticText, "ここにファイルをドラッグします"),
+                            row("lblPaste", QAccessible::StaticText, "または Ctrl+V で貼り付けます"),
                             row("prgBar", QAccessible::ProgressBar, "コピーの進行状況"),
                             row("cmdHelp", QAccessible::Button, "ヘルプ [described]"),
                             row("lblFind", QAccessible::StaticText, "検索する文字列:"),
@@ -120,8 +130,9 @@ TEST(WindowLayout, PlacesEveryControlWithRoomForItsText) {
     frmReplace dialog;
     const std::pair<const char*, QRect> rows[] = {
         {"cboType", QRect(8, 24, 233, 21)},      {"fraDrag", QRect(8, 56, 297, 121)},
-        {"lblDrag", QRect(8, 64, 281, 17)},      {"prgBar", QRect(0, 184, 312, 22)},
-        {"cmdHelp", QRect(288, 8, 17, 17)},      {"lblFind", QRect(16, 20, 113, 17)},
+        {"lblDrag", QRect(8, 64, 281, 17)},      {"lblPaste", QRect(8, 85, 281, 17)},
+        {"prgBar", QRect(0, 184, 312, 22)},      {"cmdHelp", QRect(288, 8, 17, 17)},
+        {"lblFind", QRect(16, 20, 113, 17)},
         {"txtFind", QRect(136, 16, 157, 19)},    {"lblReplace", QRect(16, 52, 113, 17)},
         {"txtReplace", QRect(136, 48, 157, 19)}, {"fraButton", QRect(144, 88, 153, 25)},
         {"cmdOK", QRect(0, 0, 73, 25)},          {"cmdCancel", QRect(80, 0, 73, 25)},
@@ -133,7 +144,7 @@ TEST(WindowLayout, PlacesEveryControlWithRoomForItsText) {
         EXPECT_EQ(control->geometry(), geometry) << name;
     }
     const QList<QLabel*> labels = window.findChildren<QLabel*>() + dialog.findChildren<QLabel*>();
-    ASSERT_EQ(labels.size(), 4);
+    ASSERT_EQ(labels.size(), 5);
     for (QLabel* label : labels) EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
     auto* cboType = window.findChild<QComboBox*>();
     EXPECT_LE(cboType->minimumSizeHint().width(), cboType->width());
