@@ -18,7 +18,7 @@
 #include "DocumentService.h"
 #include "DropFrame.h"
 #include "FileServices.h"
-#include "FixedWindowFilter.h"
+#include "FixedWindow.h"
 #include "HelpWindow.h"
 #include "InputBlocker.h"
 #include "MessageBoxService.h"
@@ -80,9 +80,9 @@ frmMain::frmMain(mirado::MessageBoxService& messages, mirado::DocumentService& d
     setFont(mirado::ui::WindowFont());
     setWindowIcon(mirado::ui::ApplicationIcon());
     setFixedSize(312, 206);
-    new mirado::ui::FixedWindowFilter(*this);
     CreateControls();
     InitForm();
+    mirado::ui::RefuseMaximise(*this);
 }
 
 frmMain::~frmMain() = default;

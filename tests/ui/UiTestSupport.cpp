@@ -36,9 +36,11 @@ ModalDriver::~ModalDriver() {
 
 void ShowAndActivate(QWidget& window) {
     window.show();
+    // Activated once the window system has it: Qt's Windows platform under
+    // Wine fails on a request to activate a window that is not yet shown.
+    (void)QTest::qWaitForWindowExposed(&window);
     window.activateWindow();
     QApplication::setActiveWindow(&window);
-    (void)QTest::qWaitForWindowExposed(&window);
     (void)QTest::qWaitForWindowActive(&window);
 }
 
