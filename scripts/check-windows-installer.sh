@@ -26,16 +26,20 @@ fail() { echo "check-windows-installer: $*" >&2; exit 1; }
 profile=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')")
 start_menu=$(winepath -u "$(wine cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')")/Microsoft/Windows/Start\ Menu/Programs
 installed="$profile/Programs/Mirado"
-uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+# Windows lists a per-user product under HKCU; Wine's installer service
+# writes the entry under HKLM even so.
+apps() {
+    for hive in HKCU HKLM; do
+        wine reg query "$hive\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" /s 2>/dev/null | tr -d '\r'
+    done
+}
 
 wine msiexec /i "$(winepath -w "$msi")" /qn
 [ -f "$installed/mirado.exe" ] || fail "no $installed/mirado.exe"
 [ -f "$installed/plugins/platforms/qwindows.dll" ] || fail "no platform plugin"
 [ -f "$start_menu/Mirado.lnk" ] || fail "no Start-menu shortcut"
-wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' | grep -q "DisplayName.*Mirado" ||
-    fail "no entry under Apps"
-wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' | grep -q "DisplayVersion.*$version" ||
-    fail "the entry under Apps has no version $version"
+apps | grep -q "DisplayName.*Mirado" || fail "no entry under Apps"
+apps | grep -q "DisplayVersion.*$version" || fail "the entry under Apps has no version $version"
 
 # The shortcut starts the program.
 wine start /unix "$start_menu/Mirado.lnk"
@@ -44,8 +48,9 @@ for _ in $(seq 100); do
     sleep 0.2
 done
 [ -n "${window:-}" ] || fail "the shortcut did not start the program"
-xdotool windowclose "$window" 2>/dev/null || true
-wineserver -w 2>/dev/null || true
+# Ended with the whole prefix: the program has nothing to save.
+wineserver -k
+wineserver -w
 
 # Installing again over itself is the path a newer version takes too.
 wine msiexec /i "$(winepath -w "$msi")" /qn
@@ -55,7 +60,7 @@ wine msiexec /x "$(winepath -w "$msi")" /qn
 [ ! -e "$installed" ] || fail "left behind: $(find "$installed" | head -n 5)"
 [ ! -e "$start_menu/Mirado.lnk" ] || fail "the shortcut was left behind"
 if wine reg query 'HKCU\Software\Mirado' >/dev/null 2>&1; then fail "HKCU\\Software\\Mirado was left behind"; fi
-if wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' | grep -q "DisplayName.*Mirado"; then
+if apps | grep -q "DisplayName.*Mirado"; then
     fail "the entry under Apps was left behind"
 fi
 echo "check-windows-installer: installs per user, starts from its shortcut, reinstalls, and uninstalls without a trace"
