@@ -143,7 +143,8 @@ bool CopyOnce(FileServices::BatchState& batch, std::u16string_view source, std::
     if (name.size() > NAME_MAX || ToUtf8(target).size() >= PATH_MAX)
         throw SystemError(ENAMETOOLONG, kCannotCreateTarget, target);
 
-    NewFile file(calls, batch.Folder(folder.empty() ? u"." : folder), batch.Target());
+    const int folderFd = batch.Folder(folder.empty() ? u"." : folder);
+    NewFile file(calls, folderFd, batch.Target());
     if (info.st_size == 0) {
         // Nothing to write, so nothing to be seen half done: the copy takes
         // its name at once, once everything that could fail is behind it.

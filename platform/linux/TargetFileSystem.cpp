@@ -59,20 +59,15 @@ bool DefersWriteErrors(SystemCalls& calls, int fd) {
 }
 
 int ProbeNaming(SystemCalls& calls, int folderFd, TargetFileSystem& fs) {
-    const std::string first = CreateProbe(calls, folderFd);
-    if (first.empty()) return errno;
-    const std::string second = CreateProbe(calls, folderFd);
-    if (second.empty()) {
-        const int error = errno;
-        calls.UnlinkAt(folderFd, first.c_str(), 0);
-        return error;
-    }
-    const std::string third = ToUtf8(TemporaryCopyName(ThisProcess()));
-    fs.links = calls.LinkAt(folderFd, first.c_str(), folderFd, third.c_str(), 0) == 0;
-    // Only EEXIST shows the flag is honoured: a file system that renamed
-    // anyway has just replaced a file of ours, and is never asked to again.
-    fs.renameNoReplace = calls.RenameNoReplace(folderFd, first.c_str(), second.c_str()) != 0 && errno == EEXIST;
-    for (const std::string* name : {&first, &second, &third}) calls.UnlinkAt(folderFd, name->c_str(), 0);
+    const std::string probe = CreateProbe(calls, folderFd);
+    if (probe.empty()) return errno;
+    const std::string linked = ToUtf8(TemporaryCopyName(ThisProcess()));
+    const std::string renamed = ToUtf8(TemporaryCopyName(ThisProcess()));
+    fs.links = calls.LinkAt(folderFd, probe.c_str(), folderFd, linked.c_str(), 0) == 0;
+    // Onto a free name: the kernel itself refuses a taken one for every
+    // file system, before asking it whether it knows the flag at all.
+    fs.renameNoReplace = calls.RenameNoReplace(folderFd, probe.c_str(), renamed.c_str()) == 0;
+    for (const std::string* name : {&probe, &linked, &renamed}) calls.UnlinkAt(folderFd, name->c_str(), 0);
     fs.namingProbed = true;
     return 0;
 }

@@ -22,7 +22,7 @@ struct TargetFileSystem {
 bool DefersWriteErrors(SystemCalls& calls, int fd);
 
 // Learns how a finished temporary file can take its name in folderFd, with
-// files of our own: whether renameat2 refuses to replace one (EEXIST) and
+// a file and names of our own: whether renameat2 takes RENAME_NOREPLACE and
 // whether a second link can be made. Returns 0 or the errno value that
 // kept it from asking.
 int ProbeNaming(SystemCalls& calls, int folderFd, TargetFileSystem& fs);
