@@ -1,8 +1,10 @@
 #include "NewFile.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <optional>
 #include <sstream>
@@ -57,19 +59,29 @@ struct Self {
     std::string bootId;
 };
 
-// Facts of the process, read once with the real calls.
+// Facts of the process, read with the real calls.
+Self ReadSelf() {
+    SystemCalls& calls = SystemCalls::Real();
+    Self made;
+    std::string host = ReadProcFile(calls, "/proc/sys/kernel/hostname");
+    made.bootId = ReadProcFile(calls, "/proc/sys/kernel/random/boot_id");
+    while (!host.empty() && host.back() == '\n') host.pop_back();
+    while (!made.bootId.empty() && made.bootId.back() == '\n') made.bootId.pop_back();
+    made.owner = {HashOfText(host), static_cast<std::uint64_t>(::getpid()), 0};
+    if (!made.bootId.empty()) made.owner.start = StartOf(calls, made.bootId, made.owner.process).value_or(0);
+    return made;
+}
+
+std::atomic<bool> forked{false};
+
+// Read once, and again in a child process: a child writing under its
+// parent's name would have its files taken for the parent's, and kept.
 const Self& SelfOnce() {
-    static const Self self = [] {
-        SystemCalls& calls = SystemCalls::Real();
-        Self made;
-        std::string host = ReadProcFile(calls, "/proc/sys/kernel/hostname");
-        made.bootId = ReadProcFile(calls, "/proc/sys/kernel/random/boot_id");
-        while (!host.empty() && host.back() == '\n') host.pop_back();
-        while (!made.bootId.empty() && made.bootId.back() == '\n') made.bootId.pop_back();
-        made.owner = {HashOfText(host), static_cast<std::uint64_t>(::getpid()), 0};
-        if (!made.bootId.empty()) made.owner.start = StartOf(calls, made.bootId, made.owner.process).value_or(0);
-        return made;
+    static Self self = [] {
+        ::pthread_atfork(nullptr, nullptr, [] { forked.store(true, std::memory_order_relaxed); });
+        return ReadSelf();
     }();
+    if (forked.load(std::memory_order_relaxed) && forked.exchange(false)) self = ReadSelf();
     return self;
 }
 

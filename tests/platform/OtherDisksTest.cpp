@@ -24,15 +24,14 @@ using Names = std::vector<std::string>;
 using Reports = std::vector<std::u16string>;
 
 // exFAT and vfat through FUSE have no unnamed files, no rename that refuses
-// to replace and no links; the kernel's vfat renames without replacing.
-// Every way gives the whole copy, never in place of another program's file,
+// to replace and no links; NFS has links. Either way gives the whole copy, never in place of another program's file,
 // and leaves nothing of its own.
 TEST(OtherDisks, CopiesWithWhatTheDiskOffers) {
     struct Row {
         const char* label;
         std::vector<std::string> faults;
     };
-    for (const Row& row : {Row{"rename_without_replacing", {}}, Row{"links_only", {"no-noreplace"}},
+    for (const Row& row : {Row{"links_only", {"no-noreplace"}},
                            Row{"fuse_exfat", {"no-noreplace", "no-links"}}}) {
         std::string whyNot;
         const auto mount = FaultMount::Create(row.faults, whyNot);
