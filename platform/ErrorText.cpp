@@ -87,6 +87,14 @@ Error SourceChangedError(std::u16string_view path) {
                  WithPath(u"コピー元のファイル「%1」がコピー中に変更されたため、コピーを取り消しました。", path));
 }
 
+Error NameRefusedError(std::u16string_view path) {
+    return Error(kErrorInvalidArgument,
+                 WithPath(u"コピー先のファイル「%1」を作成できません。このディスクはこのファイル名を受け付けません"
+                          u"（FAT や exFAT のディスクでは「\" * : < > ? \\ |」を名前に使えません）。"
+                          u"変換の種類か置換後の文字列を変えてから、もう一度ドロップしてください。",
+                          path));
+}
+
 Error NoCalendarDateError(std::u16string_view path) {
     return Error(kErrorNoCalendarDate,
                  WithPath(u"ファイル「%1」の最終更新日時は西暦 1 年から 9999 年までの日時ではないため、名前にできません。",

@@ -51,6 +51,9 @@ Error NotRealFolderError(std::u16string_view path);
 // The source was written to while it was copied; the copy was discarded.
 Error SourceChangedError(std::u16string_view path);
 
+// The disk at path refused the name (FAT and exFAT refuse " * : < > ? \ |).
+Error NameRefusedError(std::u16string_view path);
+
 // The file's modification time is no date with a four-digit year.
 Error NoCalendarDateError(std::u16string_view path);
 

@@ -7,6 +7,7 @@ namespace {
 
 constexpr std::u16string_view kPrefix = u".mirado-";
 constexpr std::u16string_view kSuffix = u".tmp";
+constexpr std::u16string_view kClaimSuffix = u".claim";
 constexpr std::u16string_view kDigits = u"0123456789abcdef";
 
 void AppendHex(std::u16string& text, std::uint64_t value) {
@@ -25,6 +26,19 @@ std::optional<std::uint64_t> ParseHex(std::u16string_view field) {
     return value;
 }
 
+// ".mirado-<host>-<process>-<start>-<random>" and the suffix.
+std::u16string OwnedName(const TemporaryOwner& owner, std::u16string_view suffix) {
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    std::u16string name(kPrefix);
+    for (const std::uint64_t field : {owner.host, owner.process, owner.start, std::uint64_t{random()}}) {
+        AppendHex(name, field);
+        name.push_back(u'-');
+    }
+    name.pop_back();
+    name.append(suffix);
+    return name;
+}
+
 }  // namespace
 
 std::uint64_t HashOfText(std::string_view bytes) noexcept {
@@ -33,21 +47,17 @@ std::uint64_t HashOfText(std::string_view bytes) noexcept {
     return hash;
 }
 
-std::u16string TemporaryCopyName(const TemporaryOwner& owner) {
-    thread_local std::mt19937_64 random{std::random_device{}()};
-    std::u16string name(kPrefix);
-    for (const std::uint64_t field : {owner.host, owner.process, owner.start, std::uint64_t{random()}}) {
-        AppendHex(name, field);
-        name.push_back(u'-');
-    }
-    name.back() = u'.';
-    name.append(kSuffix.substr(1));
-    return name;
-}
+std::u16string TemporaryCopyName(const TemporaryOwner& owner) { return OwnedName(owner, kSuffix); }
+
+std::u16string TemporaryClaimName(const TemporaryOwner& owner) { return OwnedName(owner, kClaimSuffix); }
+
+bool IsClaimRecord(std::u16string_view name) { return name.ends_with(kClaimSuffix); }
 
 std::optional<TemporaryOwner> OwnerToCheck(std::u16string_view name, const TemporaryOwner& self) {
-    if (!name.starts_with(kPrefix) || !name.ends_with(kSuffix)) return std::nullopt;
-    name = name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+    if (!name.starts_with(kPrefix)) return std::nullopt;
+    const std::size_t suffix = name.ends_with(kSuffix) ? kSuffix.size() : name.ends_with(kClaimSuffix) ? kClaimSuffix.size() : 0;
+    if (suffix == 0) return std::nullopt;
+    name = name.substr(kPrefix.size(), name.size() - kPrefix.size() - suffix);
     std::uint64_t fields[4];
     for (int i = 0; i < 4; ++i) {
         const std::size_t end = i < 3 ? name.find(u'-') : name.size();

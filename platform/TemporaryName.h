@@ -25,8 +25,16 @@ std::uint64_t HashOfText(std::string_view bytes) noexcept;
 // Linux, new each time, and unlikely to be picked by any other program.
 std::u16string TemporaryCopyName(const TemporaryOwner& owner);
 
-// The owner of a temporary copy left in a folder, when name is exactly one
-// of ours that self may remove if that owner no longer runs: made on this
+// The same with ".claim": a record, holding a final name's bytes, of a copy
+// that holds that name with an empty file of its own until its data is
+// renamed over it (where a file system can neither rename without
+// replacing nor link). The records of an ended owner say which empty file
+// to remove with them.
+std::u16string TemporaryClaimName(const TemporaryOwner& owner);
+bool IsClaimRecord(std::u16string_view name);
+
+// The owner of a temporary copy or claim record left in a folder, when name
+// is exactly one of ours that self may remove if that owner no longer runs: made on this
 // computer by another process (or an earlier one with self's id) whose start
 // was known. Nothing for any other name, which is never removed.
 std::optional<TemporaryOwner> OwnerToCheck(std::u16string_view name, const TemporaryOwner& self);

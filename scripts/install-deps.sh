@@ -4,7 +4,8 @@
 #                                  Wayland plugin and the XKB headers that
 #                                  Qt's CMake files look for), fonts
 #   install-deps.sh test           the above plus GoogleTest, Google Benchmark,
-#                                  ICU and the tools the window tests use
+#                                  ICU, the tools the window tests use and
+#                                  libfuse3 (the file system that plays other disks)
 #   install-deps.sh deb            the program plus what makes its Debian package
 #   install-deps.sh check          what scripts/fresh-machine-check.sh needs
 #   install-deps.sh windows-test   the mingw-w64 cross compiler, Wine and the
@@ -20,7 +21,8 @@ BUILD_PACKAGES=(g++ cmake make pkg-config
     qt6-base-dev qt6-wayland qt6-translations-l10n libgl-dev libxkbcommon-dev fonts-noto-cjk
     xdg-utils)
 TEST_PACKAGES=(libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
-    desktop-file-utils appstream xvfb xauth x11-apps imagemagick openbox xdotool libx11-dev)
+    desktop-file-utils appstream xvfb xauth x11-apps imagemagick openbox xdotool libx11-dev
+    libfuse3-dev fuse3)
 WINDOWS_TEST_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64
     xvfb xauth xdotool openbox fonts-noto-cjk)
 WINDOWS_PACKAGES=(cmake ninja-build dpkg-dev g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools wixl

@@ -61,6 +61,12 @@ void FileServices::BatchState::Apply(const SourceAttributes& attributes, const N
     if (created) createdModes[file.RequestedMode()] = *created;
 }
 
+TargetFileSystem& FileServices::BatchState::Target() {
+    const auto [it, added] = targets.try_emplace(folderInfo.st_dev);
+    if (added) it->second.defersErrors = DefersWriteErrors(calls, folderFd);
+    return it->second;
+}
+
 void FileServices::BatchState::LeaveFolder() {
     if (folderFd >= 0) calls.Close(folderFd);
     folderFd = -1;

@@ -9,6 +9,7 @@
 
 #include "FileCopy.h"
 #include "FileServices.h"
+#include "TargetFileSystem.h"
 
 namespace mirado {
 
@@ -49,6 +50,10 @@ struct FileServices::BatchState {
 
     void LeaveFolder();
 
+    // What the open output folder's file system offers; it is asked when
+    // the batch first writes there.
+    TargetFileSystem& Target();
+
     SystemCalls& calls;
     std::u16string folder;  // the output folder that the last copy went to
     int folderFd = -1;      // kept open for the next copy into it
@@ -56,6 +61,7 @@ struct FileServices::BatchState {
     std::map<dev_t, CopyWays> ways;         // what copies into it learned, by the source's device
     std::map<mode_t, mode_t> createdModes;  // the mode a new file got there, by the mode asked for
     std::unique_ptr<char[]> buffer;
+    std::map<dev_t, TargetFileSystem> targets;  // what the batch learnt of each output file system
 };
 
 }  // namespace mirado

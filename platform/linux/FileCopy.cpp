@@ -16,6 +16,7 @@ constexpr size_t kChunk = 1 << 20;  // bytes per copy_file_range call and buffer
 // Up to this size one read and one write are cheaper than copy_file_range,
 // which sets up a pipe inside the kernel for every call.
 constexpr off_t kSmallFile = 16 * 1024;
+constexpr off_t kDurableEvery = 64 << 20;
 
 // errno values that mean "this way of copying is not offered here; try the next".
 bool NotOffered(int error) {
@@ -30,9 +31,9 @@ bool NeverOffered(int error) { return error == EOPNOTSUPP || error == ENOTTY || 
 class RangeCopier {
 public:
     RangeCopier(SystemCalls& calls, int sourceFd, int targetFd, bool kernelCopy, CopyWays& ways,
-                std::unique_ptr<char[]>& buffer, const std::stop_token& stop)
+                std::unique_ptr<char[]>& buffer, const std::stop_token& stop, bool durable)
         : calls_(calls), source_(sourceFd), target_(targetFd), ways_(ways), kernelCopy_(kernelCopy && ways.kernelCopy),
-          buffer_(buffer), stop_(stop) {}
+          durable_(durable), buffer_(buffer), stop_(stop) {}
 
     // Copies [from, to) to the same offsets of the target. Returns 0 also
     // when the source ends before to.
@@ -55,6 +56,10 @@ public:
             }
             started_ = true;
             from += done;
+            if (durable_ && (unsynced_ += done) >= kDurableEvery) {
+                if (calls_.FDataSync(target_) != 0) return errno;
+                unsynced_ = 0;
+            }
         }
         return 0;
     }
@@ -87,6 +92,8 @@ private:
     int target_;
     CopyWays& ways_;
     bool kernelCopy_;
+    bool durable_;
+    off_t unsynced_ = 0;
     bool started_ = false;
     std::unique_ptr<char[]>& buffer_;
     const std::stop_token& stop_;
@@ -95,7 +102,7 @@ private:
 }  // namespace
 
 int CopyData(SystemCalls& calls, int sourceFd, int targetFd, const struct stat& source, CopyWays& ways,
-             std::unique_ptr<char[]>& buffer, const std::stop_token& stop) {
+             std::unique_ptr<char[]>& buffer, const std::stop_token& stop, bool durable) {
     const off_t size = source.st_size;
     if (size <= 0) return 0;
 
@@ -109,7 +116,7 @@ int CopyData(SystemCalls& calls, int sourceFd, int targetFd, const struct stat& 
     // extents are copied and the target is extended to the size at the end.
     const bool holes = static_cast<off_t>(source.st_blocks) * 512 < size;
     bool sparse = holes;
-    RangeCopier copier(calls, sourceFd, targetFd, size > kSmallFile, ways, buffer, stop);
+    RangeCopier copier(calls, sourceFd, targetFd, size > kSmallFile, ways, buffer, stop, durable);
     for (off_t at = 0; at < size;) {
         off_t dataStart = at;
         off_t dataEnd = size;

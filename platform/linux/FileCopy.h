@@ -23,9 +23,11 @@ struct CopyWays {
 // Holes of a sparse source stay holes. Never copies more than size, so a
 // source that keeps growing cannot keep the copy going; one that shrinks
 // ends it early (the caller notices the change). A stop asked for through
-// stop ends it between two pieces of at most 1 MiB with ECANCELED. Returns
-// 0, or an errno value.
+// stop ends it between two pieces of at most 1 MiB with ECANCELED. With
+// durable, the data written so far is made durable every 64 MiB, so that a
+// network share reports a full disk early and the wait for it at the end
+// stays short. Returns 0, or an errno value.
 int CopyData(SystemCalls& calls, int sourceFd, int targetFd, const struct stat& source, CopyWays& ways,
-             std::unique_ptr<char[]>& buffer, const std::stop_token& stop = {});
+             std::unique_ptr<char[]>& buffer, const std::stop_token& stop = {}, bool durable = false);
 
 }  // namespace mirado

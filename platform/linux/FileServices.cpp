@@ -18,6 +18,7 @@
 #include "BatchState.h"
 #include "FileAttributes.h"
 #include "FileCopy.h"
+#include "NameClaim.h"
 #include "NewFile.h"
 #include "PathText.h"
 #include "SystemCalls.h"
@@ -114,6 +115,8 @@ bool IsLeftOver(SystemCalls& calls, DIR* dir, const struct dirent& entry) {
 // The failure to give the copy its name; a name that is taken (by a file
 // that another program saved meanwhile, or by a folder) can be retried.
 [[noreturn]] void ThrowCannotName(int error, std::u16string_view target) {
+    // The file system is known to offer the call made, so EINVAL is the name.
+    if (error == EINVAL) throw NameRefusedError(target);
     if (error == EEXIST) throw NameTakenError(SystemError(error, kCannotCreateTarget, target));
     throw SystemError(error, kCannotCreateTarget, target);
 }
@@ -140,7 +143,8 @@ bool CopyOnce(FileServices::BatchState& batch, std::u16string_view source, std::
     if (name.size() > NAME_MAX || ToUtf8(target).size() >= PATH_MAX)
         throw SystemError(ENAMETOOLONG, kCannotCreateTarget, target);
 
-    NewFile file(calls, batch.Folder(folder.empty() ? u"." : folder));
+    const int folderFd = batch.Folder(folder.empty() ? u"." : folder);
+    NewFile file(calls, folderFd, batch.Target());
     if (info.st_size == 0) {
         // Nothing to write, so nothing to be seen half done: the copy takes
         // its name at once, once everything that could fail is behind it.
@@ -148,18 +152,20 @@ bool CopyOnce(FileServices::BatchState& batch, std::u16string_view source, std::
         const SourceAttributes attributes = ReadAttributes(calls, sourceFd.Get(), info);
         if (const int error = file.CreateNamed(name, info.st_mode)) ThrowCannotName(error, target);
         batch.Apply(attributes, file);
-        return true;
+    } else {
+        if (const int error = file.Create(allowUnnamed, info.st_mode))
+            throw SystemError(error, kCannotCreateTarget, target);
+        const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info, batch.ways[info.st_dev], batch.buffer, stop,
+                                   file.Durable());
+        if (error == ECANCELED && stop.stop_requested()) throw StopRequested();
+        if (error != 0) throw SystemError(error, kCannotWriteTarget, target);
+        CheckUnchanged(calls, sourceFd.Get(), info, source);
+        batch.Apply(ReadAttributes(calls, sourceFd.Get(), info), file);
     }
-    if (const int error = file.Create(allowUnnamed, info.st_mode)) throw SystemError(error, kCannotCreateTarget, target);
-
-    const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info, batch.ways[info.st_dev], batch.buffer, stop);
-    if (error == ECANCELED && stop.stop_requested()) throw StopRequested();
-    if (error != 0) throw SystemError(error, kCannotWriteTarget, target);
-    CheckUnchanged(calls, sourceFd.Get(), info, source);
-    batch.Apply(ReadAttributes(calls, sourceFd.Get(), info), file);
-
+    if (const int error = file.Finish(info.st_size)) throw SystemError(error, kCannotWriteTarget, target);
     const int committed = file.Commit(name);
     if (committed == NewFile::kCannotLinkUnnamed) return false;
+    if (committed == NewFile::kCloseFailed) throw SystemError(file.CloseError(), kCannotWriteTarget, target);
     if (committed != 0) ThrowCannotName(committed, target);
     return true;
 }
@@ -222,6 +228,13 @@ std::optional<std::vector<std::u16string>> FileServices::ListFileNames(std::u16s
     }
     const bool complete = errno == 0;
     for (const std::string& name : leftOvers) {
+        // A claim left by a kill is an empty file under a final name: it
+        // goes with its record, and is no name of the folder any more.
+        if (IsClaimRecord(FromUtf8(name))) {
+            if (const std::optional<std::string> claim = RemoveLeftOverClaim(*calls_, dirfd(dir), name.c_str()))
+                std::erase(names, FromUtf8(*claim));
+            continue;
+        }
         // By its name in the open folder: a link put there meanwhile would go, not what it points to.
         if (calls_->UnlinkAt(dirfd(dir), name.c_str(), 0) != 0) names.push_back(FromUtf8(name));
     }

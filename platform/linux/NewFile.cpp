@@ -1,12 +1,15 @@
 #include "NewFile.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <optional>
 #include <sstream>
 
+#include "NameClaim.h"
 #include "PathText.h"
 #include "SystemCalls.h"
 #include "Utf.h"
@@ -56,19 +59,29 @@ struct Self {
     std::string bootId;
 };
 
-// Facts of the process, read once with the real calls.
+// Facts of the process, read with the real calls.
+Self ReadSelf() {
+    SystemCalls& calls = SystemCalls::Real();
+    Self made;
+    std::string host = ReadProcFile(calls, "/proc/sys/kernel/hostname");
+    made.bootId = ReadProcFile(calls, "/proc/sys/kernel/random/boot_id");
+    while (!host.empty() && host.back() == '\n') host.pop_back();
+    while (!made.bootId.empty() && made.bootId.back() == '\n') made.bootId.pop_back();
+    made.owner = {HashOfText(host), static_cast<std::uint64_t>(::getpid()), 0};
+    if (!made.bootId.empty()) made.owner.start = StartOf(calls, made.bootId, made.owner.process).value_or(0);
+    return made;
+}
+
+std::atomic<bool> forked{false};
+
+// Read once, and again in a child process: a child writing under its
+// parent's name would have its files taken for the parent's, and kept.
 const Self& SelfOnce() {
-    static const Self self = [] {
-        SystemCalls& calls = SystemCalls::Real();
-        Self made;
-        std::string host = ReadProcFile(calls, "/proc/sys/kernel/hostname");
-        made.bootId = ReadProcFile(calls, "/proc/sys/kernel/random/boot_id");
-        while (!host.empty() && host.back() == '\n') host.pop_back();
-        while (!made.bootId.empty() && made.bootId.back() == '\n') made.bootId.pop_back();
-        made.owner = {HashOfText(host), static_cast<std::uint64_t>(::getpid()), 0};
-        if (!made.bootId.empty()) made.owner.start = StartOf(calls, made.bootId, made.owner.process).value_or(0);
-        return made;
+    static Self self = [] {
+        ::pthread_atfork(nullptr, nullptr, [] { forked.store(true, std::memory_order_relaxed); });
+        return ReadSelf();
     }();
+    if (forked.load(std::memory_order_relaxed) && forked.exchange(false)) self = ReadSelf();
     return self;
 }
 
@@ -87,11 +100,12 @@ NewFile::~NewFile() {
 }
 
 int NewFile::Create(bool allowUnnamed, mode_t mode) {
-    if (allowUnnamed) {
+    if (allowUnnamed && fs_.unnamedFiles) {
         requestedMode_ = mode & 0777;
         fd_ = calls_.OpenAt(folderFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, requestedMode_);
         if (fd_ >= 0) return 0;
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
+        fs_.unnamedFiles = false;
     }
     requestedMode_ = 0600;
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -111,15 +125,43 @@ int NewFile::CreateNamed(const std::string& name, mode_t mode) {
     requestedMode_ = mode & 0755;
     fd_ = calls_.OpenAt(folderFd_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, requestedMode_);
     if (fd_ < 0) return errno;
-    committed_ = true;
+    named_ = true;
     return 0;
+}
+
+int NewFile::CloseFd() {
+    const int fd = fd_;
+    fd_ = -1;
+    return calls_.Close(fd) == 0 ? 0 : errno;
+}
+
+int NewFile::Finish(off_t size) {
+    if (fs_.defersErrors) {
+        if (calls_.FSync(fd_) != 0) return errno;
+        struct stat info {};
+        if (calls_.FStat(fd_, &info) != 0) return errno;
+        if (info.st_size != size) return EIO;
+    }
+    return temporaryName_.empty() ? 0 : CloseFd();
 }
 
 int NewFile::Commit(const std::string& name) {
     if (committed_) return 0;
-    const int result = temporaryName_.empty() ? CommitUnnamed(name) : CommitTemporary(name);
-    committed_ = result == 0;
-    return result;
+    const int result = named_ ? 0 : temporaryName_.empty() ? CommitUnnamed(name) : CommitTemporary(name);
+    if (result != 0) return result;
+    committed_ = true;
+    if (fd_ < 0) return 0;
+    // Named while open: a close that fails (a network share that reports
+    // a full disk only now) takes the name away again, if it is still ours.
+    struct stat mine {};
+    const bool known = calls_.FStat(fd_, &mine) == 0;
+    closeError_ = CloseFd();
+    if (closeError_ == 0) return 0;
+    struct stat now {};
+    if (known && calls_.FStatAt(folderFd_, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == mine.st_dev &&
+        now.st_ino == mine.st_ino)
+        calls_.UnlinkAt(folderFd_, name.c_str(), 0);
+    return kCloseFailed;
 }
 
 int NewFile::CommitUnnamed(const std::string& name) {
@@ -134,14 +176,20 @@ int NewFile::CommitUnnamed(const std::string& name) {
 }
 
 int NewFile::CommitTemporary(const std::string& name) {
-    if (calls_.RenameNoReplace(folderFd_, temporaryName_.c_str(), name.c_str()) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
-    // Without renaming that refuses to replace (NFS), a second link to the
-    // file takes the name, and the temporary one goes.
-    if (calls_.LinkAt(folderFd_, temporaryName_.c_str(), folderFd_, name.c_str(), 0) != 0) return errno;
-    calls_.UnlinkAt(folderFd_, temporaryName_.c_str(), 0);
-    temporaryName_.clear();
-    return 0;
+    // What the file system offers is asked once, so that EINVAL here says
+    // only that it refuses the name.
+    if (!fs_.namingProbed) {
+        if (const int error = ProbeNaming(calls_, folderFd_, fs_)) return error;
+    }
+    if (fs_.renameNoReplace) return calls_.RenameNoReplace(folderFd_, temporaryName_.c_str(), name.c_str()) == 0 ? 0 : errno;
+    if (fs_.links) {
+        // A second link takes the name (NFS), and the temporary one goes.
+        if (calls_.LinkAt(folderFd_, temporaryName_.c_str(), folderFd_, name.c_str(), 0) != 0) return errno;
+        calls_.UnlinkAt(folderFd_, temporaryName_.c_str(), 0);
+        temporaryName_.clear();
+        return 0;
+    }
+    return ClaimAndRename(calls_, folderFd_, temporaryName_, name);
 }
 
 }  // namespace mirado

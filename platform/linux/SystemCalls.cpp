@@ -33,6 +33,12 @@ int SystemCalls::FStatAt(int dirFd, const char* path, struct stat* info, int fla
     return ::fstatat(dirFd, path, info, flags);
 }
 
+int SystemCalls::FStatFs(int fd, struct statfs* info) { return ::fstatfs(fd, info); }
+
+int SystemCalls::FSync(int fd) { return ::fsync(fd); }
+
+int SystemCalls::FDataSync(int fd) { return ::fdatasync(fd); }
+
 DIR* SystemCalls::FdOpenDir(int fd) { return ::fdopendir(fd); }
 
 struct dirent* SystemCalls::ReadDir(DIR* dir) { return ::readdir(dir); }
@@ -103,8 +109,11 @@ int SystemCalls::RenameNoReplace(int dirFd, const char* oldName, const char* new
 #endif
 }
 
-int SystemCalls::UnlinkAt(int dirFd, const char* path, int flags) { return ::unlinkat(dirFd, path, flags); }
+int SystemCalls::Rename(int dirFd, const char* oldName, const char* newName) {
+    return ::renameat(dirFd, oldName, dirFd, newName);
+}
 
+int SystemCalls::UnlinkAt(int dirFd, const char* path, int flags) { return ::unlinkat(dirFd, path, flags); }
 
 bool SystemCalls::LocalTime(time_t seconds, struct tm* local) { return ::localtime_r(&seconds, local) != nullptr; }
 

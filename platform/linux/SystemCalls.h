@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/types.h>
 
 #include <ctime>
@@ -22,6 +23,9 @@ public:
     virtual int LStat(const char* path, struct stat* info);
     virtual int FStat(int fd, struct stat* info);
     virtual int FStatAt(int dirFd, const char* path, struct stat* info, int flags);
+    virtual int FStatFs(int fd, struct statfs* info);
+    virtual int FSync(int fd);
+    virtual int FDataSync(int fd);
     // fdopendir, readdir and closedir: a folder's entries one by one.
     virtual DIR* FdOpenDir(int fd);
     virtual struct dirent* ReadDir(DIR* dir);
@@ -42,6 +46,8 @@ public:
     virtual int LinkAt(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath, int flags);
     // renameat2 with RENAME_NOREPLACE: fails with EEXIST rather than replace.
     virtual int RenameNoReplace(int dirFd, const char* oldName, const char* newName);
+    // renameat within one folder; replaces what has the new name.
+    virtual int Rename(int dirFd, const char* oldName, const char* newName);
     virtual int UnlinkAt(int dirFd, const char* path, int flags);
     virtual bool LocalTime(time_t seconds, struct tm* local);  // localtime_r
 

@@ -91,14 +91,20 @@ TEST(Batch, TheSameFileTwiceGetsANumber) {
 // as they are and the copies take the next number; a folder of the name is
 // in the way.
 TEST(Batch, NamesTakenByAnotherProgramDuringTheBatchAreLeftAlone) {
-    for (const bool unnamed : {true, false}) {
+    // Unnamed files, a temporary name renamed without replacing, and the
+    // claim of a disk that can neither rename so nor link.
+    for (const int way : {0, 1, 2}) {
         TempDir dir;
         for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir.Path() / name, name);
         const auto out = dir.Path() / "_rename";
         FaultySystemCalls calls;
-        if (!unnamed) calls.Fail(FaultySystemCalls::Call::OpenUnnamed, EOPNOTSUPP);
+        if (way > 0) calls.Fail(FaultySystemCalls::Call::OpenUnnamed, EOPNOTSUPP);
+        if (way > 1) calls.Fail(FaultySystemCalls::Call::RenameNoReplace, EINVAL);
+        if (way > 1) calls.Fail(FaultySystemCalls::Call::LinkAt, EPERM);
         calls.before = [&](FaultySystemCalls::Call call) {
-            if (call != FaultySystemCalls::Call::LinkAt && call != FaultySystemCalls::Call::RenameNoReplace) return;
+            if (call != FaultySystemCalls::Call::LinkAt && call != FaultySystemCalls::Call::RenameNoReplace &&
+                call != FaultySystemCalls::Call::OpenAt)
+                return;
             // As A.txt is given its name, B.txt appears; as B（1）.txt is, so does B（1）.txt.
             const bool a = std::filesystem::exists(out / "A.txt");
             if (!a && !std::filesystem::exists(out / "B.txt")) WriteFile(out / "B.txt", "theirs");
@@ -111,7 +117,7 @@ TEST(Batch, NamesTakenByAnotherProgramDuringTheBatchAreLeftAlone) {
 
         EXPECT_EQ(events.reports, Reports{u"17:コピー先のファイル「" + test::U16(out / "C.txt") +
                                                                u"」を作成できません。同じ名前のファイルまたはフォルダーが既にあります。"});
-        EXPECT_EQ(ListFolder(out), (Names{"A.txt", "B.txt", "B（1）.txt", "B（2）.txt", "C.txt"})) << unnamed;
+        EXPECT_EQ(ListFolder(out), (Names{"A.txt", "B.txt", "B（1）.txt", "B（2）.txt", "C.txt"})) << way;
         EXPECT_EQ(ReadFile(out / "B.txt"), "theirs");
         EXPECT_EQ(ReadFile(out / "B（1）.txt"), "theirs too");
         EXPECT_EQ(ReadFile(out / "B（2）.txt"), "b.txt");

@@ -69,9 +69,7 @@ TEST(FileCopy, EveryWayOfCopyingGivesTheSameFile) {
                            Row{"buffer", {{Call::Clone, {EOPNOTSUPP, 1}}, {Call::CopyFileRange, {EXDEV, 1}}}, big},
                            Row{"link_through_proc", {{Call::LinkAt, {ENOENT, 1}}}, 7},
                            Row{"unnamed_not_linkable", {{Call::LinkAt, {ENOENT, 2}}}, 7},
-                           Row{"no_unnamed_files", {{Call::OpenUnnamed, {EOPNOTSUPP, 1}}}, big},
-                           Row{"no_rename_noreplace",
-                               {{Call::OpenUnnamed, {EOPNOTSUPP, 1}}, {Call::RenameNoReplace, {EINVAL, 1}}}, 9}}) {
+                           Row{"no_unnamed_files", {{Call::OpenUnnamed, {EOPNOTSUPP, 1}}}, big}}) {
         TempDir dir;
         std::string data(row.size, 'q');
         if (!data.empty()) data.back() = 'z';

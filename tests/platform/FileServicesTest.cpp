@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -120,6 +121,48 @@ TEST(FileServices, ListingRemovesOnlyTheTemporaryFilesOfEndedBatches) {
     std::filesystem::create_symlink(dir.Path(), dir.Path() / "linked");
     FileServices().ListFileNames(dir.U16("linked"));
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / ended));
+}
+
+// Where a disk can neither rename without replacing nor link, a copy
+// claims its name with an empty file first. A batch killed right then
+// leaves the claim, its record and the data under a temporary name; the
+// next batch into the folder removes all three, and nothing else: not a
+// name that holds a finished copy by then.
+TEST(FileServices, AClaimLeftByAKilledBatchIsRemovedWithItsRecord) {
+    if (ThisProcess().start == 0) GTEST_SKIP() << "without /proc no process can be told to have ended";
+    TempDir dir;
+    WriteFile(dir.Path() / "a", "data");
+    std::filesystem::create_directory(dir.Path() / "out");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        test::FaultySystemCalls calls;
+        calls.Fail(test::FaultySystemCalls::Call::OpenUnnamed, EOPNOTSUPP);
+        calls.Fail(test::FaultySystemCalls::Call::RenameNoReplace, EINVAL);
+        calls.Fail(test::FaultySystemCalls::Call::LinkAt, EPERM);
+        calls.before = [](test::FaultySystemCalls::Call call) {
+            if (call == test::FaultySystemCalls::Call::Rename) ::raise(SIGKILL);
+        };
+        FileServices(calls).CopyNoReplace(dir.U16("a"), dir.U16("out"), u"b");
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    Names left = ListFolder(dir.Path() / "out");
+    ASSERT_EQ(left.size(), 3u);
+    EXPECT_EQ(left.back(), "b") << "the empty claim";
+    EXPECT_NE(left[0].ends_with(".claim"), left[1].ends_with(".claim")) << "its record, and the data";
+    // A record whose name holds a finished copy: only the record goes.
+    const TemporaryOwner self = ThisProcess();
+    const std::string record = ToUtf8(TemporaryClaimName({self.host, self.process, self.start + 1}));
+    WriteFile(dir.Path() / "out" / record, "c");
+    WriteFile(dir.Path() / "out/c", "a finished copy");
+
+    const auto listed = FileServices().ListFileNames(dir.U16("out"));
+
+    ASSERT_TRUE(listed.has_value());
+    EXPECT_EQ(*listed, std::vector<std::u16string>{u"c"});
+    EXPECT_EQ(ListFolder(dir.Path() / "out"), Names{"c"});
 }
 
 // Where new files cannot be unnamed, the temporary name says whose it is.

@@ -51,4 +51,8 @@ int FaultySystemCalls::LinkAt(int oldDirFd, const char* oldPath, int newDirFd, c
     return Inject(Call::LinkAt) ? -1 : SystemCalls::LinkAt(oldDirFd, oldPath, newDirFd, newPath, flags);
 }
 
+int FaultySystemCalls::Rename(int dirFd, const char* oldName, const char* newName) {
+    return Inject(Call::Rename) ? -1 : SystemCalls::Rename(dirFd, oldName, newName);
+}
+
 }  // namespace mirado::test

@@ -12,7 +12,7 @@ namespace mirado::test {
 // and a hook can run just before any of them (to stage a race).
 class FaultySystemCalls : public SystemCalls {
 public:
-    enum class Call { Open, OpenUnnamed, OpenAt, Clone, CopyFileRange, FSetXattr, LinkAt, RenameNoReplace };
+    enum class Call { Open, OpenUnnamed, OpenAt, Clone, CopyFileRange, FSetXattr, LinkAt, RenameNoReplace, Rename };
 
     // The call fails with error from its (skip + 1)-th use on, times times.
     void Fail(Call call, int error, int skip = 0, int times = INT_MAX) { faults_[call] = Fault{error, skip, times}; }
@@ -27,6 +27,7 @@ public:
     int FSetXattr(int fd, const char* name, const void* value, size_t size) override;
     int LinkAt(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath, int flags) override;
     int RenameNoReplace(int dirFd, const char* oldName, const char* newName) override;
+    int Rename(int dirFd, const char* oldName, const char* newName) override;
 
 private:
     struct Fault {

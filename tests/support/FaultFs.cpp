@@ -1,0 +1,256 @@
+// A FUSE file system for the tests that passes everything through to a
+// backing folder and fails chosen calls as other disks do:
+//   mirado_fault_fs BACKING MOUNTPOINT READY_FD [FAULT...]
+// FAULT is one of
+//   no-noreplace   renameat2(RENAME_NOREPLACE) fails with EINVAL (FUSE exFAT, vfat)
+//   no-links       link fails with EPERM
+//   fat-names      names with " * : < > ? \ | are refused with EINVAL
+//   flush=ERRNO    closing a written file fails (a network share's full disk)
+//   fsync=ERRNO    fsync fails
+//   cut=BYTES      a written file is cut to BYTES when it is closed
+// Unnamed files (O_TMPFILE) are never offered. Once mounted it writes one
+// byte to READY_FD; it ends when the mount goes or on SIGTERM.
+#define FUSE_USE_VERSION 31
+#include <fuse3/fuse.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace {
+
+struct Faults {
+    bool noNoReplace = false;
+    bool noLinks = false;
+    bool fatNames = false;
+    int flush = 0;
+    int fsync = 0;
+    long long cut = -1;
+} faults;
+
+int base = -1;               // the backing folder
+std::set<uint64_t> written;  // open files that were written to
+
+// The path below the backing folder: "." for the root.
+std::string Rel(const char* path) { return path[1] == '\0' ? std::string(".") : std::string(path + 1); }
+
+int Result(int value) { return value < 0 ? -errno : value; }
+
+bool Refused(const char* path) {
+    if (!faults.fatNames) return false;
+    const char* name = std::strrchr(path, '/');
+    return std::strpbrk(name ? name + 1 : path, "\"*:<>?\\|") != nullptr;
+}
+
+int GetAttr(const char* path, struct stat* info, fuse_file_info* fi) {
+    if (fi != nullptr) return Result(::fstat(static_cast<int>(fi->fh), info));
+    return Result(::fstatat(base, Rel(path).c_str(), info, AT_SYMLINK_NOFOLLOW));
+}
+
+int ReadLink(const char* path, char* buffer, size_t size) {
+    const ssize_t got = ::readlinkat(base, Rel(path).c_str(), buffer, size - 1);
+    if (got < 0) return -errno;
+    buffer[got] = '\0';
+    return 0;
+}
+
+int MkDir(const char* path, mode_t mode) {
+    return Refused(path) ? -EINVAL : Result(::mkdirat(base, Rel(path).c_str(), mode));
+}
+
+int Unlink(const char* path) { return Result(::unlinkat(base, Rel(path).c_str(), 0)); }
+
+int RmDir(const char* path) { return Result(::unlinkat(base, Rel(path).c_str(), AT_REMOVEDIR)); }
+
+int SymLink(const char* target, const char* path) {
+    return Refused(path) ? -EINVAL : Result(::symlinkat(target, base, Rel(path).c_str()));
+}
+
+int Rename(const char* from, const char* to, unsigned int flags) {
+    if (Refused(to)) return -EINVAL;
+    if (flags != 0 && faults.noNoReplace) return -EINVAL;
+    return Result(::renameat2(base, Rel(from).c_str(), base, Rel(to).c_str(), flags));
+}
+
+int Link(const char* from, const char* to) {
+    if (faults.noLinks) return -EPERM;
+    return Refused(to) ? -EINVAL : Result(::linkat(base, Rel(from).c_str(), base, Rel(to).c_str(), 0));
+}
+
+int ChMod(const char* path, mode_t mode, fuse_file_info* fi) {
+    if (fi != nullptr) return Result(::fchmod(static_cast<int>(fi->fh), mode));
+    return Result(::fchmodat(base, Rel(path).c_str(), mode, 0));
+}
+
+int ChOwn(const char* path, uid_t uid, gid_t gid, fuse_file_info* fi) {
+    if (fi != nullptr) return Result(::fchown(static_cast<int>(fi->fh), uid, gid));
+    return Result(::fchownat(base, Rel(path).c_str(), uid, gid, AT_SYMLINK_NOFOLLOW));
+}
+
+int Truncate(const char* path, off_t size, fuse_file_info* fi) {
+    if (fi != nullptr) return Result(::ftruncate(static_cast<int>(fi->fh), size));
+    const int fd = ::openat(base, Rel(path).c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return -errno;
+    const int result = Result(::ftruncate(fd, size));
+    ::close(fd);
+    return result;
+}
+
+int UTimens(const char* path, const struct timespec times[2], fuse_file_info* fi) {
+    if (fi != nullptr) return Result(::futimens(static_cast<int>(fi->fh), times));
+    return Result(::utimensat(base, Rel(path).c_str(), times, AT_SYMLINK_NOFOLLOW));
+}
+
+int Open(const char* path, fuse_file_info* fi) {
+    const int fd = ::openat(base, Rel(path).c_str(), fi->flags & ~O_NOFOLLOW);
+    if (fd < 0) return -errno;
+    fi->fh = static_cast<uint64_t>(fd);
+    return 0;
+}
+
+int Create(const char* path, mode_t mode, fuse_file_info* fi) {
+    if (Refused(path)) return -EINVAL;
+    const int fd = ::openat(base, Rel(path).c_str(), fi->flags, mode);
+    if (fd < 0) return -errno;
+    fi->fh = static_cast<uint64_t>(fd);
+    return 0;
+}
+
+int Read(const char*, char* buffer, size_t size, off_t offset, fuse_file_info* fi) {
+    return Result(static_cast<int>(::pread(static_cast<int>(fi->fh), buffer, size, offset)));
+}
+
+int Write(const char*, const char* buffer, size_t size, off_t offset, fuse_file_info* fi) {
+    written.insert(fi->fh);
+    return Result(static_cast<int>(::pwrite(static_cast<int>(fi->fh), buffer, size, offset)));
+}
+
+int StatFs(const char*, struct statvfs* info) { return Result(::fstatvfs(base, info)); }
+
+int Flush(const char*, fuse_file_info* fi) {
+    if (written.count(fi->fh) == 0) return 0;
+    if (faults.cut >= 0) ::ftruncate(static_cast<int>(fi->fh), faults.cut);
+    return -faults.flush;
+}
+
+int Release(const char*, fuse_file_info* fi) {
+    written.erase(fi->fh);
+    return Result(::close(static_cast<int>(fi->fh)));
+}
+
+int FSync(const char*, int dataOnly, fuse_file_info* fi) {
+    if (faults.fsync != 0) return -faults.fsync;
+    const int fd = static_cast<int>(fi->fh);
+    return Result(dataOnly ? ::fdatasync(fd) : ::fsync(fd));
+}
+
+int ReadDir(const char* path, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file_info*, fuse_readdir_flags) {
+    const int fd = ::openat(base, Rel(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -errno;
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        ::close(fd);
+        return -ENOMEM;
+    }
+    while (const struct dirent* entry = ::readdir(dir)) {
+        struct stat info {};
+        info.st_ino = entry->d_ino;
+        info.st_mode = static_cast<mode_t>(DTTOIF(entry->d_type));
+        if (fill(buffer, entry->d_name, &info, 0, static_cast<fuse_fill_dir_flags>(0)) != 0) break;
+    }
+    ::closedir(dir);
+    return 0;
+}
+
+void* Init(fuse_conn_info*, fuse_config* config) {
+    config->use_ino = 1;  // the backing files' inode numbers, as a disk would give
+    config->attr_timeout = 0;
+    config->entry_timeout = 0;
+    config->negative_timeout = 0;
+    return nullptr;
+}
+
+bool ParseFault(const char* fault) {
+    const std::string text(fault);
+    const auto number = [&](std::size_t at) { return std::strtoll(text.c_str() + at, nullptr, 10); };
+    if (text == "no-noreplace") faults.noNoReplace = true;
+    else if (text == "no-links") faults.noLinks = true;
+    else if (text == "fat-names") faults.fatNames = true;
+    else if (text.rfind("flush=", 0) == 0) faults.flush = static_cast<int>(number(6));
+    else if (text.rfind("fsync=", 0) == 0) faults.fsync = static_cast<int>(number(6));
+    else if (text.rfind("cut=", 0) == 0) faults.cut = number(4);
+    else return false;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s BACKING MOUNTPOINT READY_FD [FAULT...]\n", argv[0]);
+        return 2;
+    }
+    for (int i = 4; i < argc; ++i) {
+        if (!ParseFault(argv[i])) {
+            std::fprintf(stderr, "%s: unknown fault %s\n", argv[0], argv[i]);
+            return 2;
+        }
+    }
+    base = ::open(argv[1], O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (base < 0) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    const int ready = std::atoi(argv[3]);
+    ::umask(0);  // the kernel applied the caller's umask already
+
+    fuse_operations ops {};
+    ops.getattr = GetAttr;
+    ops.readlink = ReadLink;
+    ops.mkdir = MkDir;
+    ops.unlink = Unlink;
+    ops.rmdir = RmDir;
+    ops.symlink = SymLink;
+    ops.rename = Rename;
+    ops.link = Link;
+    ops.chmod = ChMod;
+    ops.chown = ChOwn;
+    ops.truncate = Truncate;
+    ops.open = Open;
+    ops.read = Read;
+    ops.write = Write;
+    ops.statfs = StatFs;
+    ops.flush = Flush;
+    ops.release = Release;
+    ops.fsync = FSync;
+    ops.readdir = ReadDir;
+    ops.init = Init;
+    ops.create = Create;
+    ops.utimens = UTimens;
+
+    char* fuseArgv[] = {argv[0], nullptr};
+    fuse_args args = FUSE_ARGS_INIT(1, fuseArgv);
+    fuse* fs = fuse_new(&args, &ops, sizeof ops, nullptr);
+    if (fs == nullptr) return 1;
+    if (fuse_mount(fs, argv[2]) != 0) {
+        fuse_destroy(fs);
+        return 1;
+    }
+    fuse_set_signal_handlers(fuse_get_session(fs));
+    (void)::write(ready, "1", 1);
+    ::close(ready);
+    const int result = fuse_loop(fs);
+    fuse_remove_signal_handlers(fuse_get_session(fs));
+    fuse_unmount(fs);
+    fuse_destroy(fs);
+    return result == 0 ? 0 : 1;
+}

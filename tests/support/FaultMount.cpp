@@ -1,0 +1,86 @@
+#include "FaultMount.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace mirado::test {
+
+std::unique_ptr<FaultMount> FaultMount::Create(const std::vector<std::string>& faults, std::string& whyNot) {
+#ifndef MIRADO_FAULT_FS
+    (void)faults;
+    whyNot = "libfuse3 was not found when the tests were built (Debian: libfuse3-dev)";
+    return nullptr;
+#else
+    if (::access("/dev/fuse", R_OK | W_OK) != 0) {
+        whyNot = "/dev/fuse is missing or not usable here (FUSE needs the fuse module, and a container needs the device)";
+        return nullptr;
+    }
+    if (::geteuid() != 0 && ::access("/usr/bin/fusermount3", X_OK) != 0) {
+        whyNot = "mounting FUSE without root needs fusermount3 (Debian: fuse3)";
+        return nullptr;
+    }
+    std::unique_ptr<FaultMount> mount(new FaultMount);
+    mount->backing_ = mount->folder_.Path() / "backing";
+    mount->mountPoint_ = mount->folder_.Path() / "mount";
+    std::filesystem::create_directory(mount->backing_);
+    std::filesystem::create_directory(mount->mountPoint_);
+
+    int ready[2];
+    if (::pipe2(ready, O_CLOEXEC) != 0) {
+        whyNot = "no pipe";
+        return nullptr;
+    }
+    std::vector<std::string> words = {MIRADO_FAULT_FS, mount->backing_.string(), mount->mountPoint_.string(),
+                                      std::to_string(ready[1])};
+    words.insert(words.end(), faults.begin(), faults.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const pid_t parent = ::getpid();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // It ends with the test, also when the test crashes; a lost mount
+        // goes with it.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) ::_exit(1);
+        ::fcntl(ready[1], F_SETFD, 0);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    ssize_t got;
+    do got = ::read(ready[0], &byte, 1);
+    while (got < 0 && errno == EINTR);
+    ::close(ready[0]);
+    if (child < 0 || got != 1) {
+        if (child > 0) ::waitpid(child, nullptr, 0);
+        whyNot = "the FUSE mount was refused (the file system's own message, if any, is above)";
+        return nullptr;
+    }
+    mount->process_ = child;
+    return mount;
+#endif
+}
+
+FaultMount::~FaultMount() {
+    if (process_ < 0) return;
+    if (::umount2(mountPoint_.c_str(), MNT_DETACH) != 0) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::execl("/usr/bin/fusermount3", "fusermount3", "-u", "-z", mountPoint_.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        if (child > 0) ::waitpid(child, nullptr, 0);
+    }
+    ::kill(process_, SIGTERM);
+    ::waitpid(process_, nullptr, 0);
+}
+
+}  // namespace mirado::test
