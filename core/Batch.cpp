@@ -55,7 +55,14 @@ void RunBatch(const BatchRequest& request, FileServices& fso, BatchEvents& event
             events.Progress(i);  // before the work, so the bar shows the file in progress
             const std::u16string& source = request.files[static_cast<size_t>(i - 1)];
             const CopyTarget target = GetDestPath(fso, source, request.type, request.texts);
-            CopyFileTo(fso, taken, source, target, stop);
+            try {
+                CopyFileTo(fso, taken, source, target, stop);
+            } catch (...) {
+                // A folder made for a copy that did not come about goes
+                // again: a failed or stopped file leaves no new folder.
+                if (target.createdFolder) fso.RemoveFolderIfEmpty(target.folder);
+                throw;
+            }
             ++outcome.copied;
             if (std::find(outcome.folders.begin(), outcome.folders.end(), target.folder) == outcome.folders.end())
                 outcome.folders.push_back(target.folder);

@@ -44,6 +44,7 @@ CopyTarget GetDestPath(FileServices& fso, std::u16string_view source, int type, 
         // A failure says why (a read-only disk, no permission, a link or
         // file of that name), rather than leaving the copy to find no folder.
         fso.CreateFolder(target.folder);
+        target.createdFolder = true;
     }
     return target;
 }

@@ -15,6 +15,7 @@ class TakenNames;
 struct CopyTarget {
     std::u16string folder;
     std::u16string name;
+    bool createdFolder = false;  // the folder was made for this copy
 };
 
 // The output folder "_rename" beside source and the new name of source by

@@ -76,6 +76,9 @@ public:
     // why, when it could not be created or its name is taken by something
     // that is not a folder of its own.
     void CreateFolder(std::u16string_view path) const;
+    // Removes the folder when it is empty, and only then; a failure is not
+    // reported (the folder then stays, as it would anyway).
+    void RemoveFolderIfEmpty(std::u16string_view path) const;
 
     // While a BatchScope lives, the copies may share what the files of one
     // batch have in common: the open output folder (only while it is still

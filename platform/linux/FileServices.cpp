@@ -264,4 +264,9 @@ long FileServices::MakeOneFolder(std::u16string_view path) const {
     return errno;
 }
 
+void FileServices::RemoveFolderIfEmpty(std::u16string_view path) const {
+    // rmdir removes only an empty folder, and never what a link points to.
+    calls_->RmDir(ToUtf8(path).c_str());
+}
+
 }  // namespace mirado

@@ -47,6 +47,8 @@ int SystemCalls::CloseDir(DIR* dir) { return ::closedir(dir); }
 
 int SystemCalls::MkDir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
 
+int SystemCalls::RmDir(const char* path) { return ::rmdir(path); }
+
 int SystemCalls::Clone(int sourceFd, int targetFd) {
 #ifdef FICLONE
     return ::ioctl(targetFd, FICLONE, sourceFd);

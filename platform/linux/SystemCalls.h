@@ -31,6 +31,7 @@ public:
     virtual struct dirent* ReadDir(DIR* dir);
     virtual int CloseDir(DIR* dir);
     virtual int MkDir(const char* path, mode_t mode);
+    virtual int RmDir(const char* path);
     virtual int Clone(int sourceFd, int targetFd);  // FICLONE ioctl
     // copy_file_range at explicit offsets, which it advances.
     virtual ssize_t CopyFileRange(int sourceFd, off_t* sourceOffset, int targetFd, off_t* targetOffset, size_t length);

@@ -322,4 +322,9 @@ long FileServices::MakeOneFolder(std::u16string_view path) const {
     return error == ERROR_ALREADY_EXISTS ? 0 : static_cast<long>(error);
 }
 
+void FileServices::RemoveFolderIfEmpty(std::u16string_view path) const {
+    // RemoveDirectoryW removes only an empty folder.
+    calls_->RemoveFolder(LongPath(*calls_, path).c_str());
+}
+
 }  // namespace mirado

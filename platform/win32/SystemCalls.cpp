@@ -35,6 +35,8 @@ BOOL SystemCalls::SetInfo(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS type, void* i
 
 BOOL SystemCalls::MakeFolder(const wchar_t* path) { return ::CreateDirectoryW(path, nullptr); }
 
+BOOL SystemCalls::RemoveFolder(const wchar_t* path) { return ::RemoveDirectoryW(path); }
+
 DWORD SystemCalls::FullPathName(const wchar_t* path, DWORD length, wchar_t* buffer) {
     return ::GetFullPathNameW(path, length, buffer, nullptr);
 }

@@ -19,6 +19,7 @@ public:
     virtual BOOL GetInfo(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS type, void* info, DWORD size);
     virtual BOOL SetInfo(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS type, void* info, DWORD size);
     virtual BOOL MakeFolder(const wchar_t* path);
+    virtual BOOL RemoveFolder(const wchar_t* path);  // RemoveDirectoryW
     virtual DWORD FullPathName(const wchar_t* path, DWORD length, wchar_t* buffer);
     virtual DWORD LastError();
 

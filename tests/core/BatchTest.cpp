@@ -67,6 +67,15 @@ TEST(Batch, FirstFailureEndsTheBatchWithOneMessage) {
                                                            u"」を開けません。ファイルまたはフォルダーが見つかりません。"});
     EXPECT_EQ(ListFolder(dir.Path() / "_rename"), Names{"A.txt"}) << "earlier copies stay, later files are not done";
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "gone")) << "a failed file leaves no new folders";
+
+    // Also when the copy itself fails, after its folder was made for it.
+    WriteFile(dir.Path() / "new/big.bin", std::string(64 * 1024, 'b'));
+    FaultySystemCalls calls;
+    calls.Fail(FaultySystemCalls::Call::Clone, EOPNOTSUPP);
+    calls.Fail(FaultySystemCalls::Call::CopyFileRange, ENOSPC);
+    FileServices fso(calls);
+    EXPECT_EQ(test::Run({dir.U16("new/big.bin")}, 0, {}, &fso).reports.size(), 1u);
+    EXPECT_EQ(ListFolder(dir.Path() / "new"), Names{"big.bin"});
 }
 
 TEST(Batch, TheSameFileTwiceGetsANumber) {
