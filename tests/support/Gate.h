@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -15,6 +16,14 @@ public:
         inside_ = true;
         changed_.notify_all();
         changed_.wait(lock, [this] { return open_; });
+    }
+    // As WaitInside, but goes on by itself after timeout, for a test whose
+    // fault would keep the gate from being opened; whether it was opened.
+    bool WaitInsideFor(std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex_);
+        inside_ = true;
+        changed_.notify_all();
+        return changed_.wait_for(lock, timeout, [this] { return open_; });
     }
     bool Inside() {
         const std::lock_guard lock(mutex_);

@@ -11,8 +11,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <optional>
 
 #include "BatchRunner.h"
+#include "ExplorerDrag.h"
 #include "FileServices.h"
 #include "Gate.h"
 #include "SystemCalls.h"
@@ -24,6 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using mirado::test::DragAndDrop;
+using mirado::test::ExplorerDrag;
 using mirado::test::ListFolder;
 using mirado::test::TempDir;
 using mirado::test::WaitForBatch;
@@ -33,6 +39,31 @@ using Names = std::vector<std::string>;
 QUrl Url(const fs::path& path) { return QUrl::fromLocalFile(QString::fromStdWString(path.wstring())); }
 
 HWND Handle(QWidget& window) { return reinterpret_cast<HWND>(window.winId()); }
+
+// Holds the copy numbered held before its first byte until the test opens
+// the gate; Windows' own copy is left to do the work. A copy on the
+// window's thread is not held but noted, and a copy that the window waits
+// for goes on by itself after half a minute, also noted: the test could not
+// open the gate then.
+class HeldCopies : public mirado::SystemCalls {
+public:
+    explicit HeldCopies(int held) : held_(held) {}
+    mirado::test::Gate gate;
+    HRESULT CopyFile2(const wchar_t* source, const wchar_t* target,
+                      COPYFILE2_EXTENDED_PARAMETERS* parameters) override {
+        if (QThread::currentThread() == qApp->thread())
+            onWindowThread = true;
+        else if (++copies_ == held_ && !gate.WaitInsideFor(std::chrono::seconds(30)))
+            openedByItself = true;
+        return SystemCalls::CopyFile2(source, target, parameters);
+    }
+    std::atomic<bool> onWindowThread = false;
+    std::atomic<bool> openedByItself = false;
+
+private:
+    const int held_;
+    int copies_ = 0;
+};
 
 TEST(Win32Window, IsFixedAndRefusesToBeMaximised) {
     frmMain window;
@@ -57,25 +88,112 @@ TEST(Win32Window, IsFixedAndRefusesToBeMaximised) {
     EXPECT_EQ(window.size(), QSize(312, 206));
 }
 
-// Files with Japanese names from a folder whose name has a space and
-// Japanese characters; a drag that proposes a move is answered as a copy,
-// and the sources stay.
-TEST(Win32Window, DropCopiesUnderNewNamesAndAnswersCopy) {
+// What Explorer's drop of files with Japanese names from a folder whose
+// name has a space and Japanese characters comes to: copies under the new
+// names, the sources as they were, and the answer COPY although the drag
+// proposes a move (a move would make Explorer delete the sources). The
+// drag ends before the first byte is copied: Explorer is not held by the
+// copy.
+TEST(Win32Window, ExplorerDropIsCopiedAfterTheDragHasEnded) {
     TempDir dir;
     const fs::path folder = dir.Path() / fs::path(L"写真 フォルダー");
-    WriteFile(folder / fs::path(L"ねこ.jpg"), "cat");
-    WriteFile(folder / fs::path(L"いぬ.JPG"), "dog");
-    frmMain window;
+    const std::vector<fs::path> files{folder / fs::path(L"ねこ.jpg"), folder / fs::path(L"いぬ.JPG"),
+                                      folder / fs::path(L"うさぎ (2).png")};
+    for (size_t i = 0; i < files.size(); ++i) WriteFile(files[i], "photo " + std::to_string(i));
+    HeldCopies calls(1);
+    mirado::FileServices fso(calls);
+    mirado::test::RecordingMessages messages;
+    mirado::test::RecordingDocuments documents;
+    frmMain window(messages, documents, fso);
     window.findChild<QComboBox*>()->setCurrentIndex(5);  // hiragana to katakana
     mirado::test::ShowAndActivate(window);
-    EXPECT_EQ(DragAndDrop(window, *window.findChild<QWidget*>(QStringLiteral("lblDrag")),
-                          {Url(folder / fs::path(L"ねこ.jpg")), Url(folder / fs::path(L"いぬ.JPG"))},
-                          Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier),
-              Qt::CopyAction);
-    EXPECT_FALSE(fs::exists(folder / "_rename")) << "the batch ran before the drop was answered";
+
+    ExplorerDrag drag(*window.findChild<QWidget*>(QStringLiteral("fraDrag")), files);
+    EXPECT_TRUE(drag.WaitForEnd()) << "the drag did not end while the first copy was held";
+    EXPECT_FALSE(calls.onWindowThread) << "the window copied, and held the drag until the copy ended";
+    EXPECT_FALSE(calls.openedByItself) << "the window waited for the copy, and held the drag";
+    EXPECT_TRUE(calls.gate.Inside()) << "the drop started no copy";
+    const mirado::test::DragOutcome outcome = drag.Outcome();
+    EXPECT_EQ(outcome.result, DRAGDROP_S_DROP);
+    EXPECT_EQ(outcome.effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(outcome.performed, -1);
+    ASSERT_FALSE(outcome.feedback.empty());
+    for (DWORD shown : outcome.feedback) EXPECT_EQ(shown, static_cast<DWORD>(DROPEFFECT_COPY));
+    calls.gate.Open();
     WaitForBatch(window);
-    EXPECT_EQ(ListFolder(folder / "_rename"), (Names{"イヌ.JPG", "ネコ.jpg"}));
-    EXPECT_EQ(ListFolder(folder), (Names{"_rename", "いぬ.JPG", "ねこ.jpg"}));
+    EXPECT_EQ(ListFolder(folder / "_rename"), (Names{"イヌ.JPG", "ウサギ (2).png", "ネコ.jpg"}));
+    EXPECT_EQ(ListFolder(folder), (Names{"_rename", "いぬ.JPG", "うさぎ (2).png", "ねこ.jpg"}));
+    for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(mirado::test::ReadFile(files[i]), "photo " + std::to_string(i));
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+// Two thousand files in one drop, as one batch.
+TEST(Win32Window, ExplorerDropOfTwoThousandFiles) {
+    TempDir dir;
+    std::vector<fs::path> files;
+    for (int i = 0; i < 2000; ++i) {
+        files.push_back(dir.Path() / fs::path(L"しゃしん" + std::to_wstring(10000 + i) + L".jpg"));
+        WriteFile(files.back(), "");
+    }
+    frmMain window;
+    window.findChild<QComboBox*>()->setCurrentIndex(5);
+    mirado::test::ShowAndActivate(window);
+    ExplorerDrag drag(*window.findChild<QWidget*>(QStringLiteral("fraDrag")), files);
+    ASSERT_TRUE(drag.WaitForEnd());
+    EXPECT_EQ(drag.Outcome().effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    WaitForBatch(window);
+    const Names copies = ListFolder(dir.Path() / "_rename");
+    ASSERT_EQ(copies.size(), 2000u);
+    EXPECT_EQ(copies.front(), "シャシン10000.jpg");
+    EXPECT_EQ(copies.back(), "シャシン11999.jpg");
+}
+
+// A folder among the files is reported in the error box, which Explorer
+// does not wait for: the drag has ended while the box is still open.
+TEST(Win32Window, ExplorerDropOfAFolderIsReportedAfterTheDragHasEnded) {
+    TempDir dir;
+    fs::create_directory(dir.Path() / fs::path(L"アルバム"));
+    frmMain window;
+    mirado::test::ShowAndActivate(window);
+    std::optional<ExplorerDrag> drag;
+    bool endedWhileShown = false;
+    QString shown;
+    {
+        mirado::test::ModalDriver driver([&](QWidget* modal) {
+            endedWhileShown = drag->WaitForEnd();
+            shown = qobject_cast<QMessageBox*>(modal) != nullptr ? qobject_cast<QMessageBox*>(modal)->text() : QString();
+            modal->close();
+        });
+        drag.emplace(*window.findChild<QWidget*>(QStringLiteral("fraDrag")),
+                     std::vector<fs::path>{dir.Path() / fs::path(L"アルバム")});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !shown.isEmpty(); }, 60'000));
+        WaitForBatch(window);
+    }
+    EXPECT_TRUE(endedWhileShown);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("1002:"))) << shown.toStdString();
+    EXPECT_EQ(drag->Outcome().effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(ListFolder(dir.Path()), Names{"アルバム"});
+}
+
+// A file without a path, as Explorer offers a file inside a zip, is refused
+// with the no-drop cursor and copies nothing.
+TEST(Win32Window, ExplorerDropOfAFileWithoutAPathIsRefused) {
+    TempDir dir;
+    mirado::test::RecordingMessages messages;
+    mirado::test::RecordingDocuments documents;
+    frmMain window(messages, documents);
+    mirado::test::ShowAndActivate(window);
+    ExplorerDrag drag(*window.findChild<QWidget*>(QStringLiteral("fraDrag")),
+                      {dir.Path() / fs::path(L"書類.zip") / fs::path(L"ねこ.txt")}, /*isVirtual=*/true);
+    ASSERT_TRUE(drag.WaitForEnd());
+    const mirado::test::DragOutcome outcome = drag.Outcome();
+    EXPECT_EQ(outcome.effect, static_cast<DWORD>(DROPEFFECT_NONE));
+    ASSERT_FALSE(outcome.feedback.empty());
+    for (DWORD shown : outcome.feedback) EXPECT_EQ(shown, static_cast<DWORD>(DROPEFFECT_NONE));
+    QTest::qWait(100);
+    EXPECT_FALSE(window.findChild<mirado::ui::BatchRunner*>()->Busy());
+    EXPECT_TRUE(fs::is_empty(dir.Path()));
+    EXPECT_TRUE(messages.texts.empty());
 }
 
 // Type 8 asks for its texts first; a folder is refused with the critical box.
@@ -113,25 +231,12 @@ TEST(Win32Window, AsksForTheTextsAndReportsAFailureInABox) {
     EXPECT_EQ(seen, (QStringList{QStringLiteral("Mirado"), QStringLiteral("1002:")}));
 }
 
-// Holds one copy until the test opens the gate; Windows' own copy is left
-// to do the work.
-class HeldCopies : public mirado::SystemCalls {
-public:
-    mirado::test::Gate gate;
-    int copies = 0;
-    BOOL CopyFileExW(const wchar_t* source, const wchar_t* target, LPPROGRESS_ROUTINE progress, void* context,
-                     BOOL* cancel, DWORD flags) override {
-        if (++copies == 2) gate.WaitInside();
-        return SystemCalls::CopyFileExW(source, target, progress, context, cancel, flags);
-    }
-};
-
 // WM_CLOSE during a copy stops the batch: that copy goes, the finished one
 // stays, no box appears, and the window closes once the batch has ended.
 TEST(Win32Window, WmCloseDuringACopyStopsTheBatch) {
     TempDir dir;
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir.Path() / name, name);
-    HeldCopies calls;
+    HeldCopies calls(2);
     mirado::FileServices fso(calls);
     mirado::test::RecordingMessages messages;
     mirado::test::RecordingDocuments documents;
