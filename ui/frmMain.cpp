@@ -91,11 +91,10 @@ void frmMain::CreateControls() {
     lblType = new QLabel(QStringLiteral("ファイル名をどのように変更しますか"), this);
     lblType->setObjectName(QStringLiteral("lblType"));
     lblType->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    lblType->setGeometry(TwipsRect(120, 120, 3255, 255));
-    // A substitute face may be wider than the intended one: let the label
-    // grow towards cmdHelp rather than cut its question short.
-    const int widest = TwipsRect(0, 0, 4320 - 120 - 120, 0).width();  // up to 8 pixels before cmdHelp
-    lblType->resize(std::clamp(lblType->sizeHint().width(), lblType->width(), widest), lblType->height());
+    // As wide as it can be, up to 8 pixels before cmdHelp, not just the
+    // 3255 twips its text takes in MS UI Gothic: Meiryo UI and Yu Gothic UI,
+    // or a substitute face, draw the question wider.
+    lblType->setGeometry(TwipsRect(120, 120, 4320 - 120 - 120, 255));
 
     cboType = new QComboBox(this);
     cboType->setObjectName(QStringLiteral("cboType"));
