@@ -37,7 +37,7 @@ ExplorerDrag::ExplorerDrag(QWidget& target, const std::vector<std::filesystem::p
     QStringList arguments{QString::number(point.x), QString::number(point.y), list,
                           work_.filePath(QStringLiteral("outcome.txt"))};
     if (isVirtual) arguments << QStringLiteral("virtual");
-    process_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/mirado_drag_source.exe"), arguments);
+    process_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/mirado_explorer_drag.exe"), arguments);
 }
 
 ExplorerDrag::~ExplorerDrag() {

@@ -25,7 +25,7 @@ struct DragOutcome {
 };
 
 // Drags files from another process onto the centre of target as Explorer
-// does (mirado_drag_source): with CF_HDROP, "Shell IDList Array" and a
+// does (mirado_explorer_drag): with CF_HDROP, "Shell IDList Array" and a
 // preferred move, Shift held; or, when isVirtual, the first file's name as a
 // file without a path ("FileContents"). The drag runs while the test goes on.
 class ExplorerDrag {

@@ -1,7 +1,7 @@
 // A drag source that offers files as Explorer does, for the window tests: a
 // program of its own, as Explorer is, so the drop crosses processes.
 //
-//   mirado_drag_source <x> <y> <list file> <result file> [virtual]
+//   mirado_explorer_drag <x> <y> <list file> <result file> [virtual]
 //
 // Puts the pointer at the screen point x, y, holds the left button and Shift
 // (Explorer proposes a move then), and drags the files named in the list
@@ -214,7 +214,7 @@ private:
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 5) {
-        std::fputs("usage: mirado_drag_source <x> <y> <list file> <result file> [virtual]\n", stderr);
+        std::fputs("usage: mirado_explorer_drag <x> <y> <list file> <result file> [virtual]\n", stderr);
         return 2;
     }
     const bool isVirtual = argc > 5 && std::wcscmp(argv[5], L"virtual") == 0;
