@@ -15,12 +15,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# shellcheck source=lib/timing.sh
+. scripts/lib/timing.sh
+part "Debian packages for the Windows tests"
 scripts/install-deps.sh windows-test
 
 build=$(realpath -m "${1:-build-windows}")
 toolchain=$PWD/cmake/mingw-w64-x86_64.cmake
 jobs=2
 
+part "Windows engine: build and tests under Wine"
 # GoogleTest for mingw, from Debian's sources; built once per build folder.
 gtest=$build/googletest
 if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
@@ -50,12 +54,14 @@ status=0
 ctest --test-dir "$build" --output-on-failure -j"$jobs" --repeat until-pass:2 || status=$?
 # Wait for the Wine server to go, so nothing keeps running after the tests.
 wineserver --wait
-[ "${MIRADO_WINDOWS_UI_TESTS:-1}" != 0 ] || exit "$status"
+[ "${MIRADO_WINDOWS_UI_TESTS:-1}" != 0 ] || { part_end; exit "$status"; }
 
 # The window tests, with the Qt libraries and the compiler's run-time
 # libraries as DLLs that Wine finds through WINEPATH.
 qt=$(realpath -m "${MIRADO_QT_CACHE:-$HOME/.cache/mirado/qt6-mingw64}")
+part "Qt for Windows (once, into the cache)"
 scripts/build-qt-mingw.sh "$qt"
+part "Windows window tests: build and run under Wine"
 ui_build=$build-ui
 MIRADO_QT_PREFIX=$qt cmake -S . -B "$ui_build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DMIRADO_SHARED_RUNTIME=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_PREFIX_PATH=/ -DQT_HOST_PATH=/usr \
@@ -83,6 +89,8 @@ wineserver --wait
 
 # The program as users get it: the zip and the installer, the installer
 # checked on a fresh prefix of its own.
+part "Windows zip and installer, and the installer's check"
 scripts/build-windows.sh
 scripts/check-windows-installer.sh || status=$?
+part_end
 exit "$status"
