@@ -78,21 +78,27 @@ TEST(Batch, FirstFailureEndsTheBatchWithOneMessage) {
     EXPECT_EQ(ListFolder(dir.Path() / "new"), Names{"big.bin"});
 }
 
-TEST(Batch, TheSameFileTwiceGetsANumber) {
+// A taken name gets the first free number, before the last "." of the new
+// name (which a name without an extension has too); within a batch the
+// numbering goes on where it stopped.
+TEST(Batch, TakenNamesGetTheFirstFreeNumber) {
     TempDir dir;
-    WriteFile(dir.Path() / "a.txt", "a");
+    WriteFile(dir.Path() / "a.b.txt", "a");
     WriteFile(dir.Path() / "README", "r");
+    WriteFile(dir.Path() / "_rename/A.B（2）.txt", "earlier");
     FaultySystemCalls calls;
     FileServices fso(calls);
-    EXPECT_TRUE(test::Run({dir.U16("a.txt"), dir.U16("a.txt"), dir.U16("README"), dir.U16("README")}, 0, {}, &fso)
-                    .reports.empty());
-    EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"A.txt", "A（1）.txt", "README", "README（1）"}));
-    EXPECT_EQ(calls.Count(FaultySystemCalls::Call::OpenUnnamed), 4) << "no copy made twice for a name given out";
+    const std::u16string a = dir.U16("a.b.txt");
+    EXPECT_TRUE(test::Run({a, a, a, dir.U16("README"), dir.U16("README")}, 0, {}, &fso).reports.empty());
+    EXPECT_EQ(ListFolder(dir.Path() / "_rename"),
+              (Names{"A.B.txt", "A.B（1）.txt", "A.B（2）.txt", "A.B（3）.txt", "README", "README（1）"}));
+    EXPECT_EQ(calls.Count(FaultySystemCalls::Call::OpenUnnamed), 5) << "no copy made twice for a name given out";
 
-    WriteFile(dir.Path() / "a.txt", "changed");
-    test::Run({dir.U16("a.txt")}, 0, {}, &fso);
-    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A.txt"), "a") << "renaming again never overwrites earlier results";
-    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A（2）.txt"), "changed");
+    WriteFile(dir.Path() / "a.b.txt", "changed");
+    test::Run({a}, 0, {}, &fso);
+    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A.B.txt"), "a") << "renaming again never overwrites earlier results";
+    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A.B（2）.txt"), "earlier");
+    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A.B（4）.txt"), "changed");
 }
 
 // Another program saves files under names the batch is about to use, after

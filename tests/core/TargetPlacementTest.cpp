@@ -15,7 +15,6 @@ namespace mirado {
 namespace {
 
 using test::TempDir;
-using test::WriteFile;
 
 // Runs in an empty working folder, so a relative "_rename" would show.
 TEST(TargetPlacement, DestPathRefusesWhatIsNotAFullLocalPath) {
@@ -33,41 +32,6 @@ TEST(TargetPlacement, DestPathRefusesWhatIsNotAFullLocalPath) {
     EXPECT_TRUE(test::ListFolder(work.Path()).empty());
     EXPECT_FALSE(std::filesystem::exists("/_rename"));
 }
-
-struct UniqueRow {
-    const char* label;
-    std::vector<std::string> present;  // files (or "dir/" folders) already in the folder
-    std::string target;
-    std::string expected;
-};
-void PrintTo(const UniqueRow& row, std::ostream* out) { *out << row.label; }
-
-class UniquePath : public testing::TestWithParam<UniqueRow> {};
-
-TEST_P(UniquePath, FirstFreeNumberWins) {
-    TempDir dir;
-    for (const std::string& name : GetParam().present) {
-        if (name.back() == '/')
-            std::filesystem::create_directory(dir.Path() / name);
-        else
-            WriteFile(dir.Path() / name, "x");
-    }
-    FileServices fso;
-    TakenNames taken(fso);
-    const std::u16string target = test::U16(GetParam().target);
-    EXPECT_EQ(GetUniquePath(fso, taken, dir.U16(), target), test::U16(GetParam().expected));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    TargetPlacement, UniquePath,
-    testing::Values(UniqueRow{"free", {}, "A.jpg", "A.jpg"},
-                    UniqueRow{"taken_once", {"A.jpg"}, "A.jpg", "A（1）.jpg"},
-                    UniqueRow{"taken_twice", {"A.jpg", "A（1）.jpg"}, "A.jpg", "A（2）.jpg"},
-                    UniqueRow{"gap_reused", {"A.jpg", "A（2）.jpg"}, "A.jpg", "A（1）.jpg"},
-                    UniqueRow{"empty_extension", {"README"}, "README.", "README（1）."},
-                    UniqueRow{"folder_does_not_count", {"A.jpg/"}, "A.jpg", "A.jpg"},
-                    UniqueRow{"dotted_stem", {"a.b.txt"}, "a.b.txt", "a.b（1）.txt"}),
-    [](const testing::TestParamInfo<UniqueRow>& info) { return std::string(info.param.label); });
 
 TEST(TargetPlacement, CounterStopsAt32767) {
     TempDir dir;
