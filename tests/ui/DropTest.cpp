@@ -286,6 +286,7 @@ TEST(BusyWindow, TakesNoInputUntilTheBatchEnds) {
     std::iota(expected.begin(), expected.end(), 1);
     expected.push_back(0);
     EXPECT_EQ(reported, expected);
+    EXPECT_EQ(value->maximumValue().toInt(), 20);
     EXPECT_EQ(second, Qt::IgnoreAction);
     EXPECT_EQ(typeAfterKey, 0);
     EXPECT_TRUE(w.documents.paths.empty());
@@ -408,15 +409,6 @@ TEST(BatchFailure, ShowsACriticalBoxWithOneOKButton) {
     EXPECT_FALSE(fs::exists(dir.Path() / "_rename"));
 }
 
-// Type 8 asks for the texts first; a second drop opens the dialog afresh.
-struct ReplaceRow {
-    const char* name;
-    QString find, replace;                   // typed into the boxes
-    std::function<void(QWidget*)> answer;    // then given to the dialog
-    Names copies;                            // Contents() of _rename afterwards
-};
-void PrintTo(const ReplaceRow& row, std::ostream* os) { *os << row.name; }
-
 void Click(QWidget* dialog, const char* button) {
     QTest::mouseClick(dialog->findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
 }
@@ -424,60 +416,55 @@ void Key(QWidget* dialog, Qt::Key key) {
     QTest::keyClick(dialog->findChild<QLineEdit*>(QStringLiteral("txtFind")), key);
 }
 
-class DropWithReplace : public ::testing::TestWithParam<ReplaceRow> {};
-
-TEST_P(DropWithReplace, AsksForTheTextsFirst) {
-    const ReplaceRow& row = GetParam();
+// Type 8 asks for the texts first, in a dialog opened afresh for every drop:
+// empty, of its fixed size, the focus on the first box.
+TEST(DropWithReplace, AsksForTheTextsFirst) {
+    struct Row {
+        const char* name;
+        QString find, replace;                 // typed into the boxes
+        std::function<void(QWidget*)> answer;  // then given to the dialog
+        Names copies;                          // Contents() of _rename afterwards
+    };
+    const QString a = QStringLiteral("a"), b = QStringLiteral("b");
     mirado::test::TempDir dir;
     WriteFile(dir.Path() / "banana.txt", "b");
     ShownWindow w(8);
-    QString focusAtOpen;
-    {
-        ModalDriver driver([&](QWidget* dialog) {
-            focusAtOpen = dialog->focusWidget()->objectName();
-            QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("txtFind")), row.find);
-            QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("txtReplace")), row.replace);
-            row.answer(dialog);
-        });
-        DragAndDrop(w.window, *w.lblDrag, {Url(dir.Path() / "banana.txt")});
-        WaitForBatch(w.window);
-    }
-    EXPECT_EQ(focusAtOpen, QStringLiteral("txtFind"));
-    EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
-    EXPECT_TRUE(w.messages.texts.empty());
-    const bool cancelled = row.copies.empty();
-    EXPECT_EQ(w.prgBar->maximum(), cancelled ? 100 : 1);  // a cancelled drop leaves the bar alone
-
-    QStringList again;  // the boxes, then where Tab leads
-    ModalDriver driver([&](QWidget* dialog) {
-        (void)QTest::qWaitForWindowActive(dialog);
-        EXPECT_EQ(dialog->minimumSize(), QSize(312, 126));
-        EXPECT_EQ(dialog->maximumSize(), QSize(312, 126));
-        for (const char* box : {"txtFind", "txtReplace"})
-            again << dialog->findChild<QLineEdit*>(QString::fromLatin1(box))->text();
-        for (int i = 0; i < 4; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            again << QApplication::focusWidget()->objectName();
+    // The cancelled first: they leave the bar as it was.
+    for (const Row& row : {Row{"CancelButton", a, b, [](QWidget* d) { Click(d, "cmdCancel"); }, {}},
+                           Row{"Escape", a, b, [](QWidget* d) { Key(d, Qt::Key_Escape); }, {}},
+                           Row{"CloseBox", a, b, [](QWidget* d) { d->close(); }, {}},
+                           Row{"OKButton", a, b, [](QWidget* d) { Click(d, "cmdOK"); }, {"bbnbnb.txt=b"}},
+                           Row{"OKWithEmptyTexts", {}, {}, [](QWidget* d) { Click(d, "cmdOK"); },
+                               {"banana.txt=b", "bbnbnb.txt=b"}},
+                           Row{"EnterInFind", QStringLiteral("an"), {}, [](QWidget* d) { Key(d, Qt::Key_Return); },
+                               {"ba.txt=b", "banana.txt=b", "bbnbnb.txt=b"}}}) {
+        SCOPED_TRACE(row.name);
+        QStringList opened;  // the focus, the boxes, then where Tab leads
+        {
+            ModalDriver driver([&](QWidget* dialog) {
+                opened << dialog->focusWidget()->objectName();
+                (void)QTest::qWaitForWindowActive(dialog);
+                EXPECT_EQ(dialog->minimumSize(), QSize(312, 126));
+                EXPECT_EQ(dialog->maximumSize(), QSize(312, 126));
+                for (const char* box : {"txtFind", "txtReplace"})
+                    opened << dialog->findChild<QLineEdit*>(QString::fromLatin1(box))->text();
+                for (int i = 0; i < 4; ++i) {
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                    opened << QApplication::focusWidget()->objectName();
+                }
+                QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("txtFind")), row.find);
+                QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("txtReplace")), row.replace);
+                row.answer(dialog);
+            });
+            DragAndDrop(w.window, *w.lblDrag, {Url(dir.Path() / "banana.txt")});
+            WaitForBatch(w.window);
         }
-        Key(dialog, Qt::Key_Escape);
-    });
-    DragAndDrop(w.window, *w.lblDrag, {Url(dir.Path() / "banana.txt")});
-    WaitForBatch(w.window);
-    EXPECT_EQ(again, (QStringList{QString(), QString(), QStringLiteral("txtReplace"), QStringLiteral("cmdOK"),
-                                  QStringLiteral("cmdCancel"), QStringLiteral("txtFind")}));
-    EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
+        EXPECT_EQ(opened, (QStringList{QStringLiteral("txtFind"), QString(), QString(), QStringLiteral("txtReplace"),
+                                       QStringLiteral("cmdOK"), QStringLiteral("cmdCancel"), QStringLiteral("txtFind")}));
+        EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
+        EXPECT_TRUE(w.messages.texts.empty());
+        EXPECT_EQ(w.prgBar->maximum(), row.copies.empty() ? 100 : 1);
+    }
 }
-
-const QString a = QStringLiteral("a"), b = QStringLiteral("b");
-INSTANTIATE_TEST_SUITE_P(
-    Answers, DropWithReplace,
-    ::testing::Values(ReplaceRow{"OKButton", a, b, [](QWidget* d) { Click(d, "cmdOK"); }, {"bbnbnb.txt=b"}},
-                      ReplaceRow{"OKWithEmptyTexts", {}, {}, [](QWidget* d) { Click(d, "cmdOK"); }, {"banana.txt=b"}},
-                      ReplaceRow{"EnterInFind", QStringLiteral("an"), {}, [](QWidget* d) { Key(d, Qt::Key_Return); },
-                                 {"ba.txt=b"}},
-                      ReplaceRow{"CancelButton", a, b, [](QWidget* d) { Click(d, "cmdCancel"); }, {}},
-                      ReplaceRow{"Escape", a, b, [](QWidget* d) { Key(d, Qt::Key_Escape); }, {}},
-                      ReplaceRow{"CloseBox", a, b, [](QWidget* d) { d->close(); }, {}}),
-    [](const ::testing::TestParamInfo<ReplaceRow>& info) { return std::string(info.param.name); });
 
 }  // namespace
