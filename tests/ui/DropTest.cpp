@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <memory>
 #include <numeric>
 #include <thread>
 
@@ -102,68 +103,16 @@ QMimeData* Urls(const QList<QUrl>& urls) {
     return data;
 }
 
-struct DropRow {
-    const char* name;
-    int type;
-    Names files;          // created first, each holding its own name
-    QStringList dropped;  // names in the folder, or addresses with %1 for the folder's path
-    Qt::DropActions actions;
-    Qt::KeyboardModifiers modifiers;
-    Qt::DropAction answer;
-    Names copies;     // Contents() of _rename afterwards
-    QString message;  // the one error box, %1 for the folder's path; none when empty
-    QString said;     // to assistive technology afterwards, %1 for the folder's path
-};
-void PrintTo(const DropRow& row, std::ostream* os) { *os << row.name; }
-
-class DropOnTheWindow : public ::testing::TestWithParam<DropRow> {};
-
-TEST_P(DropOnTheWindow, RunsTheBatch) {
-    const DropRow& row = GetParam();
-    mirado::test::TempDir dir;
-    for (const std::string& file : row.files) {
-        fs::create_directories((dir.Path() / file).parent_path());
-        WriteFile(dir.Path() / file, file);
-    }
-    QList<QUrl> urls;
-    for (const QString& entry : row.dropped)
-        urls << (entry.contains(QStringLiteral("://")) ? QUrl(In(dir.Path(), entry))
-                                                        : Url(dir.Path() / entry.toStdString()));
-    ShownWindow w(row.type);
-    EXPECT_EQ(DragAndDrop(w.window, *w.lblDrag, urls, row.actions, row.modifiers), row.answer);
-    EXPECT_FALSE(fs::exists(dir.Path() / "_rename")) << "the batch ran before the drop was answered";
-    WaitForBatch(w.window);
-    EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
-    EXPECT_EQ(fs::exists(dir.Path() / "_rename"), !row.copies.empty());
-    for (const std::string& file : row.files) EXPECT_TRUE(fs::exists(dir.Path() / file)) << file;
-    EXPECT_EQ(w.messages.texts,
-              row.message.isEmpty() ? std::vector<QString>{} : std::vector<QString>{In(dir.Path(), row.message)});
-    EXPECT_EQ(w.prgBar->value(), 0);
-    EXPECT_EQ(Said(*w.fraDrag), In(dir.Path(), row.said));
-    EXPECT_EQ(w.prgBar->accessibleDescription(), In(dir.Path(), row.said));
+// Names in the folder, or addresses with %1 for the folder's path, as a file
+// manager hands them over.
+std::function<QMimeData*(const fs::path&)> Addresses(QStringList entries) {
+    return [=](const fs::path& folder) {
+        QList<QUrl> urls;
+        for (const QString& entry : entries)
+            urls << (entry.contains(QStringLiteral("://")) ? QUrl(In(folder, entry)) : Url(folder / entry.toStdString()));
+        return Urls(urls);
+    };
 }
-
-constexpr Qt::DropActions kAny = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-const QString kNotLocal = QStringLiteral("」は、このコンピューターにあるファイルの完全なパスではないため、処理できません。");
-const QString kFolderRefused = QStringLiteral("1002:「%1/folder」は通常のファイルではないため、処理できません。");
-
-INSTANTIATE_TEST_SUITE_P(
-    Drops, DropOnTheWindow,
-    ::testing::Values(
-        DropRow{"KeepsTheDroppedOrder", 0, {"b.txt", "B.txt"}, {"B.txt", "b.txt"}, kAny, {}, Qt::CopyAction,
-                {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, QStringLiteral("2 個のファイルを「%1/_rename」にコピーしました。")},
-        DropRow{"FromTwoFolders", 0, {"a.txt", "sub/b.txt"}, {"a.txt", "sub/b.txt"}, kAny, {}, Qt::CopyAction,
-                {"A.txt=a.txt"}, {}, QStringLiteral("2 個のファイルを 2 か所の「_rename」フォルダーにコピーしました。")},
-        DropRow{"ProposedMoveIsAnsweredAsCopy", 0, {"a.txt"}, {"a.txt"}, Qt::CopyAction | Qt::MoveAction,
-                Qt::ShiftModifier, Qt::CopyAction, {"A.txt=a.txt"}, {}, kCopiedHere},
-        DropRow{"MoveOnlyIsRefused", 0, {"a.txt"}, {"a.txt"}, Qt::MoveAction, {}, Qt::IgnoreAction, {}, {}, {}},
-        DropRow{"LocalhostAddress", 0, {"a.txt"}, {"file://localhost%1/a.txt"}, kAny, {}, Qt::CopyAction,
-                {"A.txt=a.txt"}, {}, kCopiedHere},
-        DropRow{"NameBytesThatAreNotUtf8", 0, {"\x83\x65.txt"}, {"file://%1/%83e.txt"}, kAny, {}, Qt::CopyAction,
-                {"\x83\x65.txt=\x83\x65.txt"}, {}, kCopiedHere},
-        DropRow{"OtherComputersFile", 0, {"a.txt"}, {"file://otherhost%1/a.txt"}, kAny, {}, Qt::CopyAction, {},
-                QStringLiteral("1004:「file://otherhost%1/a.txt") + kNotLocal, {}}),
-    [](const ::testing::TestParamInfo<DropRow>& info) { return std::string(info.param.name); });
 
 // The GNOME form of copied (first "copy") or cut (first "cut") files, with
 // the files' addresses as they stand after "file://%1/".
@@ -177,65 +126,97 @@ std::function<QMimeData*(const fs::path&)> GnomeFiles(const char* first, std::ve
     };
 }
 
-struct PasteRow {
+constexpr Qt::DropActions kAny = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+
+struct HandRow {
     const char* name;
-    Names files;                                     // created first, each holding its own name
-    std::function<QMimeData*(const fs::path&)> put;  // on the clipboard
-    QKeyCombination key;
-    Names copies;  // Contents() of _rename afterwards
-    QString said;  // %1 for the folder's path
+    Names files;                                      // created first, each holding its own name
+    std::function<QMimeData*(const fs::path&)> data;  // dropped, or put on the clipboard
+    QKeyCombination paste;                            // pressed on the frame; none for a drop
+    Names copies;                                     // Contents() of _rename afterwards
+    QString message;  // the one error box, %1 for the folder's path; none when empty
+    QString said;     // to assistive technology afterwards, %1 for the folder's path
+    Qt::DropActions actions = kAny;  // the drop's
+    Qt::KeyboardModifiers modifiers = {};
+    Qt::DropAction answer = Qt::CopyAction;
 };
-void PrintTo(const PasteRow& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const HandRow& row, std::ostream* os) { *os << row.name; }
 
-class PasteOnTheFrame : public ::testing::TestWithParam<PasteRow> {};
+class HandOver : public ::testing::TestWithParam<HandRow> {};
 
-// The paste key on the focused frame takes the files a file manager copied
-// or cut as a drop of them: the same batch, in their order. The sources stay
-// and so does the clipboard, also after a cut. A clipboard without files
-// takes nothing, and the frame, which keeps the focus, says why.
-TEST_P(PasteOnTheFrame, RunsTheBatchOfADrop) {
-    const PasteRow& row = GetParam();
+// Files dropped, or copied or cut in a file manager and pasted with the
+// paste key on the focused frame, run the batch in their order. The sources
+// stay, and so does the clipboard, also after a cut. A clipboard without
+// files takes nothing, and the frame, which keeps the focus, says why.
+TEST_P(HandOver, RunsTheBatch) {
+    const HandRow& row = GetParam();
     mirado::test::TempDir dir;
     for (const std::string& file : row.files) WriteFile(dir.Path() / file, file);
-    Clipboard clipboard(row.put(dir.Path()));
     ShownWindow w(0);
-    w.fraDrag->setFocus();
-    QTest::keyClick(w.fraDrag, row.key.key(), row.key.keyboardModifiers());
-    WaitForBatch(w.window);
+    if (row.paste == QKeyCombination()) {
+        const std::unique_ptr<QMimeData> data(row.data(dir.Path()));
+        EXPECT_EQ(DragAndDrop(w.window, *w.lblDrag, data->urls(), row.actions, row.modifiers), row.answer);
+        EXPECT_FALSE(fs::exists(dir.Path() / "_rename")) << "the batch ran before the drop was answered";
+        WaitForBatch(w.window);
+        EXPECT_EQ(w.prgBar->accessibleDescription(), In(dir.Path(), row.said));
+    } else {
+        Clipboard clipboard(row.data(dir.Path()));
+        w.fraDrag->setFocus();
+        QTest::keyClick(w.fraDrag, row.paste.key(), row.paste.keyboardModifiers());
+        WaitForBatch(w.window);
+        EXPECT_TRUE(clipboard.Unchanged());
+        EXPECT_TRUE(w.fraDrag->hasFocus());
+    }
     EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
     EXPECT_EQ(fs::exists(dir.Path() / "_rename"), !row.copies.empty());
     for (const std::string& file : row.files) EXPECT_TRUE(fs::exists(dir.Path() / file)) << file;
-    EXPECT_TRUE(clipboard.Unchanged());
-    EXPECT_TRUE(w.messages.texts.empty());
+    EXPECT_EQ(w.messages.texts,
+              row.message.isEmpty() ? std::vector<QString>{} : std::vector<QString>{In(dir.Path(), row.message)});
+    EXPECT_EQ(w.prgBar->value(), 0);
     EXPECT_EQ(Said(*w.fraDrag), In(dir.Path(), row.said));
-    EXPECT_TRUE(w.fraDrag->hasFocus());
 }
 
 constexpr QKeyCombination kCtrlV = Qt::CTRL | Qt::Key_V;
 constexpr QKeyCombination kShiftInsert = Qt::SHIFT | Qt::Key_Insert;
+const QString kNotLocal = QStringLiteral("」は、このコンピューターにあるファイルの完全なパスではないため、処理できません。");
+const QString kFolderRefused = QStringLiteral("1002:「%1/folder」は通常のファイルではないため、処理できません。");
 
 INSTANTIATE_TEST_SUITE_P(
-    Clipboards, PasteOnTheFrame,
+    DropsAndPastes, HandOver,
     ::testing::Values(
-        PasteRow{"GnomeCopyInItsOrder", {"b.txt", "B.txt", "\x83\x65.txt"},
-                 GnomeFiles("copy", {"B.txt", "b.txt", "%83e.txt"}), kCtrlV,
-                 {"B.txt=B.txt", "B（1）.txt=b.txt", "\x83\x65.txt=\x83\x65.txt"},
-                 QStringLiteral("3 個のファイルを「%1/_rename」にコピーしました。")},
-        PasteRow{"GnomeCutIsCopied", {"a.txt"}, GnomeFiles("cut", {"a.txt"}), kShiftInsert, {"A.txt=a.txt"},
-                 kCopiedHere},
-        PasteRow{"ExplorerCutIsCopied", {"a.txt"},
-                 [](const fs::path& f) {
-                     QMimeData* data = Urls({Url(f / "a.txt")});
-                     data->setData(QStringLiteral("application/x-qt-windows-mime;value=\"Preferred DropEffect\""),
-                                   QByteArray("\x02\0\0\0", 4));  // DROPEFFECT_MOVE
-                     return data;
-                 },
-                 kCtrlV, {"A.txt=a.txt"}, kCopiedHere},
-        PasteRow{"EmptyClipboard", {}, [](const fs::path&) { return new QMimeData; }, kCtrlV, {}, kNothingToPaste},
-        PasteRow{"WebAddressOnly", {},
-                 [](const fs::path&) { return Urls({QUrl(QStringLiteral("https://mirado.invalid/a.txt"))}); },
-                 kShiftInsert, {}, kNothingToPaste}),
-    [](const ::testing::TestParamInfo<PasteRow>& info) { return std::string(info.param.name); });
+        HandRow{"DropKeepsItsOrder", {"b.txt", "B.txt"}, Addresses({"B.txt", "b.txt"}), {},
+                {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, QStringLiteral("2 個のファイルを「%1/_rename」にコピーしました。")},
+        HandRow{"DropFromTwoFolders", {"a.txt", "sub/b.txt"}, Addresses({"a.txt", "sub/b.txt"}), {}, {"A.txt=a.txt"},
+                {}, QStringLiteral("2 個のファイルを 2 か所の「_rename」フォルダーにコピーしました。")},
+        HandRow{"ProposedMoveIsAnsweredAsCopy", {"a.txt"}, Addresses({"a.txt"}), {}, {"A.txt=a.txt"}, {}, kCopiedHere,
+                Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier},
+        HandRow{"MoveOnlyIsRefused", {"a.txt"}, Addresses({"a.txt"}), {}, {}, {}, {}, Qt::MoveAction, {},
+                Qt::IgnoreAction},
+        HandRow{"LocalhostAddress", {"a.txt"}, Addresses({"file://localhost%1/a.txt"}), {}, {"A.txt=a.txt"}, {},
+                kCopiedHere},
+        HandRow{"NameBytesThatAreNotUtf8", {"\x83\x65.txt"}, Addresses({"file://%1/%83e.txt"}), {},
+                {"\x83\x65.txt=\x83\x65.txt"}, {}, kCopiedHere},
+        HandRow{"OtherComputersFile", {"a.txt"}, Addresses({"file://otherhost%1/a.txt"}), {}, {},
+                QStringLiteral("1004:「file://otherhost%1/a.txt") + kNotLocal, {}},
+        HandRow{"PasteGnomeCopyInItsOrder", {"b.txt", "B.txt", "\x83\x65.txt"},
+                GnomeFiles("copy", {"B.txt", "b.txt", "%83e.txt"}), kCtrlV,
+                {"B.txt=B.txt", "B（1）.txt=b.txt", "\x83\x65.txt=\x83\x65.txt"}, {},
+                QStringLiteral("3 個のファイルを「%1/_rename」にコピーしました。")},
+        HandRow{"PasteGnomeCut", {"a.txt"}, GnomeFiles("cut", {"a.txt"}), kShiftInsert, {"A.txt=a.txt"}, {},
+                kCopiedHere},
+        HandRow{"PasteExplorerCut", {"a.txt"},
+                [](const fs::path& f) {
+                    QMimeData* data = Urls({Url(f / "a.txt")});
+                    data->setData(QStringLiteral("application/x-qt-windows-mime;value=\"Preferred DropEffect\""),
+                                  QByteArray("\x02\0\0\0", 4));  // DROPEFFECT_MOVE
+                    return data;
+                },
+                kCtrlV, {"A.txt=a.txt"}, {}, kCopiedHere},
+        HandRow{"PasteEmptyClipboard", {}, [](const fs::path&) { return new QMimeData; }, kCtrlV, {}, {},
+                kNothingToPaste},
+        HandRow{"PasteWebAddressOnly", {}, Addresses({"https://mirado.invalid/a.txt"}), kShiftInsert, {}, {},
+                kNothingToPaste}),
+    [](const ::testing::TestParamInfo<HandRow>& info) { return std::string(info.param.name); });
 
 // count files f1.txt, f2.txt, ... in folder, as addresses in that order.
 QList<QUrl> NumberedFiles(const fs::path& folder, int count) {
