@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -198,6 +200,43 @@ INSTANTIATE_TEST_SUITE_P(
                     BadNameRow{"dot_dot", "ab", u"ab", u".", u".."},
                     BadNameRow{"empty", "ab", u"ab", u"", u"."}),
     [](const testing::TestParamInfo<BadNameRow>& info) { return std::string(info.param.label); });
+
+// A relative path or an address of another kind would put the output
+// folder in the working folder or at the root: it is refused before anything
+// is made (here in an empty working folder, where it would show).
+TEST(Batch, RefusesWhatIsNotAFullLocalPath) {
+    TempDir work;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(work.Path());
+    for (const std::u16string& source : {std::u16string(u""), std::u16string(u"a.txt"),
+                                         std::u16string(u"sftp://host/home/a.txt"), std::u16string(u"/"),
+                                         std::u16string(u"/a/b\0c", 6)}) {
+        EXPECT_EQ(test::Run({source}).reports,
+                  Reports{u"1004:「" + source + u"」は、このコンピューターにあるファイルの完全なパスではないため、処理できません。"});
+    }
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(ListFolder(work.Path()).empty());
+    EXPECT_FALSE(std::filesystem::exists("/_rename"));
+}
+
+TEST(Batch, NumbersStopAt32767) {
+    TempDir dir;
+    WriteFile(dir.Path() / "a.jpg", "a");
+    std::filesystem::create_directory(dir.Path() / "_rename");
+    const auto touch = [&](const std::string& name) {
+        const int fd = ::open((dir.Path() / "_rename" / name).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    };
+    touch("A.jpg");
+    for (int n = 1; n <= 32766; ++n) touch("A（" + std::to_string(n) + "）.jpg");
+    EXPECT_TRUE(test::Run({dir.U16("a.jpg")}).reports.empty());
+    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A（32767）.jpg"), "a");
+    EXPECT_EQ(test::Run({dir.U16("a.jpg")}).reports,
+              Reports{u"1001:「" + dir.U16("_rename/A.jpg") +
+                      u"」の名前は、番号（1）から（32767）を付けたものまで既にすべて使われているため、コピーできません。"
+                      u"「_rename」フォルダーの中を整理してから、もう一度ドロップしてください。"});
+}
 
 // What is already called _rename must be a folder of its own: nothing is
 // ever written through a link to somewhere else.
