@@ -53,15 +53,17 @@ QString In(const fs::path& folder, QString text) {
 }
 
 // A shown main window of the given type whose error boxes and opened
-// documents are recorded.
+// documents are recorded; its files are those of fso, else the real ones.
 struct ShownWindow {
     mirado::test::RecordingMessages messages;
     mirado::test::RecordingDocuments documents;
-    frmMain window{messages, documents};
+    frmMain window;
     QProgressBar* prgBar = window.findChild<QProgressBar*>();
     QWidget* fraDrag = window.findChild<QWidget*>(QStringLiteral("fraDrag"));
     QWidget* lblDrag = window.findChild<QWidget*>(QStringLiteral("lblDrag"));  // inside the frame
-    explicit ShownWindow(int type) {
+    explicit ShownWindow(int type) : window(messages, documents) { Show(type); }
+    ShownWindow(int type, mirado::FileServices& fso) : window(messages, documents, fso) { Show(type); }
+    void Show(int type) {
         window.findChild<QComboBox*>()->setCurrentIndex(type);
         mirado::test::ShowAndActivate(window);
     }
@@ -285,44 +287,39 @@ TEST(BusyWindow, ACloseStopsTheBatchAndLeavesNoPartialCopy) {
         WriteFile(dir.Path() / "a.txt", "a");
         WriteFile(dir.Path() / "big.bin", std::string(3 << 20, 'b'));
         WriteFile(dir.Path() / "c.txt", "c");
+        using Call = mirado::test::FaultySystemCalls::Call;
         mirado::test::FaultySystemCalls calls;
-        calls.Fail(mirado::test::FaultySystemCalls::Call::Clone, EOPNOTSUPP);  // the data goes in pieces
-        calls.Fail(mirado::test::FaultySystemCalls::Call::OpenUnnamed, EOPNOTSUPP);  // under a temporary name
+        calls.Fail(Call::Clone, EOPNOTSUPP);  // the data goes in pieces
         mirado::test::Gate gate;
-        calls.before = [&](mirado::test::FaultySystemCalls::Call call) {
-            if (call == mirado::test::FaultySystemCalls::Call::CopyFileRange &&
-                calls.Count(mirado::test::FaultySystemCalls::Call::CopyFileRange) == 2)
-                gate.WaitInside();
+        calls.before = [&](Call call) {
+            if (call == Call::CopyFileRange && calls.Count(Call::CopyFileRange) == 2) gate.WaitInside();
         };
         mirado::FileServices fso(calls);
-        mirado::test::RecordingMessages messages;
-        mirado::test::RecordingDocuments documents;
-        frmMain window(messages, documents, fso);
+        ShownWindow w(0, fso);
         mirado::TerminationSignals termination;
-        QObject::connect(&termination, &mirado::TerminationSignals::requested, &window, &frmMain::EndSession);
-        mirado::test::ShowAndActivate(window);
-        DragAndDrop(window, *window.findChild<QWidget*>(QStringLiteral("fraDrag")),
+        QObject::connect(&termination, &mirado::TerminationSignals::requested, &w.window, &frmMain::EndSession);
+        DragAndDrop(w.window, *w.lblDrag,
                     {Url(dir.Path() / "a.txt"), Url(dir.Path() / "big.bin"), Url(dir.Path() / "c.txt")});
         while (!gate.Inside()) QTest::qWait(1);
 
         // The gate opens once the stop was asked for; the window's own
         // thread may be waiting for the batch by then.
-        auto* runner = window.findChild<mirado::ui::BatchRunner*>();
+        auto* runner = w.window.findChild<mirado::ui::BatchRunner*>();
         std::thread opener([&] {
             while (!runner->StopRequested()) std::this_thread::yield();
             gate.Open();
         });
         if (way == "close_box") {
-            EXPECT_FALSE(window.close()) << "held until the batch ends";
+            EXPECT_FALSE(w.window.close()) << "held until the batch ends";
         }
         if (way == "sigterm") ::raise(SIGTERM);
-        if (way == "session_end") window.EndSession();
-        WaitForBatch(window);
+        if (way == "session_end") w.window.EndSession();
+        WaitForBatch(w.window);
         opener.join();
 
-        EXPECT_FALSE(window.isVisible());
-        EXPECT_TRUE(messages.texts.empty());
-        EXPECT_EQ(window.findChild<QProgressBar*>()->value(), 0);
+        EXPECT_FALSE(w.window.isVisible());
+        EXPECT_TRUE(w.messages.texts.empty());
+        EXPECT_EQ(w.prgBar->value(), 0);
         EXPECT_EQ(Contents(dir.Path() / "_rename"), Names{"A.txt=a"}) << "no partial copy, nothing after the stop";
     }
 }
