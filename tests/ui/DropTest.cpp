@@ -4,15 +4,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QThread>
-#include <QTimer>
 
 #include <csignal>
 #include <memory>
@@ -220,24 +217,17 @@ INSTANTIATE_TEST_SUITE_P(
                 kNothingToPaste}),
     [](const ::testing::TestParamInfo<HandRow>& info) { return std::string(info.param.name); });
 
-// count files f1.txt, f2.txt, ... in folder, as addresses in that order.
-QList<QUrl> NumberedFiles(const fs::path& folder, int count) {
-    QList<QUrl> urls;
-    for (int i = 1; i <= count; ++i) {
-        const fs::path file = folder / ("f" + std::to_string(i) + ".txt");
-        WriteFile(file, "x");
-        urls << Url(file);
-    }
-    return urls;
-}
-
 // While a batch runs, the window takes no input for itself (no paste, no
 // F1) and no other drop, and the batch keeps the type it began with. Each of the bar's
 // values reaches assistive technology, which reads it through the bar's
 // value interface when the bar reports a change.
 TEST(BusyWindow, TakesNoInputUntilTheBatchEnds) {
     mirado::test::TempDir dir;
-    const QList<QUrl> urls = NumberedFiles(dir.Path(), 20);
+    QList<QUrl> urls;
+    for (int i = 1; i <= 20; ++i) {
+        WriteFile(dir.Path() / ("f" + std::to_string(i) + ".txt"), "x");
+        urls << Url(dir.Path() / ("f" + std::to_string(i) + ".txt"));
+    }
     WriteFile(dir.Path() / "other.txt", "o");
     Clipboard clipboard(Urls({Url(dir.Path() / "other.txt")}));
     ShownWindow w(0);
