@@ -161,5 +161,22 @@ TEST(FileServices, AClaimLeftByAKilledBatchIsRemovedWithItsRecord) {
     EXPECT_EQ(ListFolder(dir.Path() / "out"), Names{"c"});
 }
 
+// Where new files cannot be unnamed, the temporary name says whose it is.
+TEST(FileServices, TemporaryNamesSayWhoseTheyAre) {
+    TempDir dir;
+    WriteFile(dir.Path() / "a", "data");
+    test::FaultySystemCalls calls;
+    calls.Fail(test::FaultySystemCalls::Call::OpenUnnamed, EOPNOTSUPP);
+    Names during;
+    calls.before = [&](test::FaultySystemCalls::Call call) {
+        if (call == test::FaultySystemCalls::Call::RenameNoReplace) during = ListFolder(dir.Path());
+    };
+    FileServices(calls).CopyNoReplace(dir.U16("a"), dir.U16(), u"b");
+    const std::string owner = ToUtf8(TemporaryCopyName(ThisProcess())).substr(0, 8 + 3 * 17);
+    ASSERT_EQ(during.size(), 2u);
+    EXPECT_EQ(during[0].substr(0, owner.size()), owner);
+    EXPECT_EQ(ListFolder(dir.Path()), (Names{"a", "b"}));
+}
+
 }  // namespace
 }  // namespace mirado
