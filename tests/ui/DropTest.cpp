@@ -203,14 +203,14 @@ INSTANTIATE_TEST_SUITE_P(
                 QStringLiteral("3 個のファイルを「%1/_rename」にコピーしました。")},
         HandRow{"PasteGnomeCut", {"a.txt"}, GnomeFiles("cut", {"a.txt"}), kShiftInsert, {"A.txt=a.txt"}, {},
                 kCopiedHere},
-        HandRow{"PasteExplorerCut", {"a.txt"},
+        HandRow{"PasteExplorerCutInItsOrder", {"b.txt", "B.txt"},
                 [](const fs::path& f) {
-                    QMimeData* data = Urls({Url(f / "a.txt")});
+                    QMimeData* data = Urls({Url(f / "B.txt"), Url(f / "b.txt")});
                     data->setData(QStringLiteral("application/x-qt-windows-mime;value=\"Preferred DropEffect\""),
                                   QByteArray("\x02\0\0\0", 4));  // DROPEFFECT_MOVE
                     return data;
                 },
-                kCtrlV, {"A.txt=a.txt"}, {}, kCopiedHere},
+                kCtrlV, {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, QStringLiteral("2 個のファイルを「%1/_rename」にコピーしました。")},
         HandRow{"PasteEmptyClipboard", {}, [](const fs::path&) { return new QMimeData; }, kCtrlV, {}, {},
                 kNothingToPaste},
         HandRow{"PasteWebAddressOnly", {}, Addresses({"https://mirado.invalid/a.txt"}), kShiftInsert, {}, {},
@@ -374,8 +374,11 @@ TEST(Keyboard, DoesTheWholeJobWithEveryAnswerToTheReplaceDialog) {
                            Row{"OKButton", a, b, [](QWidget* d) { Click(d, "cmdOK"); }, {"bbnbnb.txt=b"}},
                            Row{"OKWithEmptyTexts", {}, {}, [](QWidget* d) { Click(d, "cmdOK"); },
                                {"banana.txt=b", "bbnbnb.txt=b"}},
-                           Row{"Enter", QStringLiteral("an"), {}, [](QWidget*) { Key(Qt::Key_Return); },
-                               {"ba.txt=b", "banana.txt=b", "bbnbnb.txt=b"}}}) {
+                           Row{"EnterInFind", QStringLiteral("an"), {},
+                               [](QWidget*) { Key(Qt::Key_Backtab), Key(Qt::Key_Return); },
+                               {"ba.txt=b", "banana.txt=b", "bbnbnb.txt=b"}},
+                           Row{"EnterInReplace", b, {}, [](QWidget*) { Key(Qt::Key_Return); },
+                               {"anana.txt=b", "ba.txt=b", "banana.txt=b", "bbnbnb.txt=b"}}}) {
         SCOPED_TRACE(row.name);
         QStringList opened;  // the focus, the boxes, then where Tab leads
         {
