@@ -75,7 +75,9 @@ int Link(const char* from, const char* to) {
 }
 
 // fchmod and futimens reach a FUSE file system by path.
-int ChMod(const char* path, mode_t mode, fuse_file_info*) { return Result(::fchmodat(base, Rel(path).c_str(), mode, 0)); }
+int ChMod(const char* path, mode_t mode, fuse_file_info*) {
+    return Result(::fchmodat(base, Rel(path).c_str(), mode, 0));
+}
 
 int UTimens(const char* path, const struct timespec times[2], fuse_file_info*) {
     return Result(::utimensat(base, Rel(path).c_str(), times, AT_SYMLINK_NOFOLLOW));

@@ -108,7 +108,8 @@ std::function<QMimeData*(const fs::path&)> Addresses(QStringList entries) {
     return [=](const fs::path& folder) {
         QList<QUrl> urls;
         for (const QString& entry : entries)
-            urls << (entry.contains(QStringLiteral("://")) ? QUrl(In(folder, entry)) : Url(folder / entry.toStdString()));
+            urls << (entry.contains(QStringLiteral("://")) ? QUrl(In(folder, entry))
+                                                            : Url(folder / entry.toStdString()));
         return Urls(urls);
     };
 }
@@ -177,6 +178,7 @@ TEST_P(HandOver, RunsTheBatch) {
 
 constexpr QKeyCombination kCtrlV = Qt::CTRL | Qt::Key_V;
 constexpr QKeyCombination kShiftInsert = Qt::SHIFT | Qt::Key_Insert;
+const QString kTwoCopied = QStringLiteral("2 個のファイルを「%1/_rename」にコピーしました。");
 const QString kNotLocal = QStringLiteral("」は、このコンピューターにあるファイルの完全なパスではないため、処理できません。");
 const QString kFolderRefused = QStringLiteral("1002:「%1/folder」は通常のファイルではないため、処理できません。");
 
@@ -184,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
     DropsAndPastes, HandOver,
     ::testing::Values(
         HandRow{"DropKeepsItsOrder", {"b.txt", "B.txt"}, Addresses({"B.txt", "b.txt"}), {},
-                {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, QStringLiteral("2 個のファイルを「%1/_rename」にコピーしました。")},
+                {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, kTwoCopied},
         HandRow{"DropFromTwoFolders", {"a.txt", "sub/b.txt"}, Addresses({"a.txt", "sub/b.txt"}), {}, {"A.txt=a.txt"},
                 {}, QStringLiteral("2 個のファイルを 2 か所の「_rename」フォルダーにコピーしました。")},
         HandRow{"ProposedMoveIsAnsweredAsCopy", {"a.txt"}, Addresses({"a.txt"}), {}, {"A.txt=a.txt"}, {}, kCopiedHere,
@@ -210,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   QByteArray("\x02\0\0\0", 4));  // DROPEFFECT_MOVE
                     return data;
                 },
-                kCtrlV, {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, QStringLiteral("2 個のファイルを「%1/_rename」にコピーしました。")},
+                kCtrlV, {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, kTwoCopied},
         HandRow{"PasteEmptyClipboard", {}, [](const fs::path&) { return new QMimeData; }, kCtrlV, {}, {},
                 kNothingToPaste},
         HandRow{"PasteWebAddressOnly", {}, Addresses({"https://mirado.invalid/a.txt"}), kShiftInsert, {}, {},
@@ -402,7 +404,8 @@ TEST(Keyboard, DoesTheWholeJobWithEveryAnswerToTheReplaceDialog) {
             WaitForBatch(w.window);
         }
         EXPECT_EQ(opened, (QStringList{QStringLiteral("txtFind"), QString(), QString(), QStringLiteral("txtReplace"),
-                                       QStringLiteral("cmdOK"), QStringLiteral("cmdCancel"), QStringLiteral("txtFind")}));
+                                       QStringLiteral("cmdOK"), QStringLiteral("cmdCancel"),
+                                       QStringLiteral("txtFind")}));
         EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
         EXPECT_TRUE(w.messages.texts.empty());
         EXPECT_EQ(w.prgBar->maximum(), row.copies.empty() ? 100 : 1);

@@ -192,7 +192,8 @@ TEST(HelpButton, ShowsTheReadMeThroughTheDesktopOrItsOwnWindow) {
     const QString missing = QStringLiteral("ヘルプのファイル「Readme.html」が見つかりません。作業フォルダー、"
                                            "プログラムのフォルダー、インストール先のフォルダーのどこにもありません。"
                                            "Mirado をインストールし直してください。");
-    const QString unreadable = QStringLiteral("ヘルプのファイル「%1」を開けません。ファイルを読み取れるか確認してください。");
+    const QString unreadable =
+        QStringLiteral("ヘルプのファイル「%1」を開けません。ファイルを読み取れるか確認してください。");
     struct Case {
         const char* name;
         const char* readMe;  // where it is: "cwd", "beside_program", "none", "folder"
