@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -25,34 +27,29 @@ using Names = std::vector<std::string>;
 using Lines = std::vector<std::string>;
 using Reports = std::vector<std::u16string>;
 
-TEST(Batch, CopiesEveryFileAndTellsHowItGoes) {
+// Each copy goes beside its source: a name in another folder is another name.
+TEST(Batch, CopiesEveryFileBesideItsSourceAndTellsHowItGoes) {
     TempDir dir;
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir.Path() / name, name);
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "写真　フォルダー/a.txt"}) WriteFile(dir.Path() / name, name);
     // Modes the umask cuts, mixed: what one copy learns must not mislead the next.
     for (const auto& [name, mode] : {std::pair{"a.txt", 0666}, {"b.txt", 0600}, {"c.txt", 0666}})
         ::chmod((dir.Path() / name).c_str(), static_cast<mode_t>(mode));
 
-    const RecordingEvents events = test::Run({dir.U16("a.txt"), dir.U16("b.txt"), dir.U16("c.txt")});
+    const RecordingEvents events =
+        test::Run({dir.U16("a.txt"), dir.U16("b.txt"), dir.U16("c.txt"), dir.U16("写真　フォルダー/a.txt")});
 
-    EXPECT_EQ(events.lines, (Lines{"max 3", "value 1", "value 2", "value 3", "value 0", "end copied=3 folders=1"}));
-    EXPECT_EQ(events.outcome.folders, Reports{dir.U16("_rename")});
+    EXPECT_EQ(events.lines, (Lines{"max 4", "value 1", "value 2", "value 3", "value 4", "value 0",
+                                   "end copied=4 folders=2"}));
+    EXPECT_EQ(events.outcome.folders, (Reports{dir.U16("_rename"), dir.U16("写真　フォルダー/_rename")}));
     EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"A.txt", "B.txt", "C.txt"}));
     EXPECT_EQ(ReadFile(dir.Path() / "_rename/B.txt"), "b.txt");
+    EXPECT_EQ(ReadFile(dir.Path() / "写真　フォルダー/_rename/A.txt"), "写真　フォルダー/a.txt");
     for (const auto& [name, mode] : {std::pair{"A.txt", 0666}, {"B.txt", 0600}, {"C.txt", 0666}}) {
         struct stat copy {};
         ASSERT_EQ(::stat((dir.Path() / "_rename" / name).c_str(), &copy), 0);
         EXPECT_EQ(copy.st_mode & 07777, static_cast<mode_t>(mode)) << name;
     }
-}
-
-TEST(Batch, FilesFromDifferentFoldersGoBesideTheirSources) {
-    TempDir dir;
-    WriteFile(dir.Path() / "one/a.txt", "1");
-    WriteFile(dir.Path() / "写真　フォルダー/a.txt", "2");
-    const RecordingEvents events = test::Run({dir.U16("one/a.txt"), dir.U16("写真　フォルダー/a.txt")});
-    EXPECT_EQ(events.outcome.folders, (Reports{dir.U16("one/_rename"), dir.U16("写真　フォルダー/_rename")}));
-    EXPECT_EQ(ReadFile(dir.Path() / "one/_rename/A.txt"), "1");
-    EXPECT_EQ(ReadFile(dir.Path() / "写真　フォルダー/_rename/A.txt"), "2");
+    EXPECT_EQ(test::Run({}).lines, (Lines{"max 0", "value 0", "end copied=0 folders=0"})) << "an empty list";
 }
 
 TEST(Batch, FirstFailureEndsTheBatchWithOneMessage) {
@@ -78,21 +75,27 @@ TEST(Batch, FirstFailureEndsTheBatchWithOneMessage) {
     EXPECT_EQ(ListFolder(dir.Path() / "new"), Names{"big.bin"});
 }
 
-TEST(Batch, TheSameFileTwiceGetsANumber) {
+// A taken name gets the first free number, before the last "." of the new
+// name (which a name without an extension has too); within a batch the
+// numbering goes on where it stopped.
+TEST(Batch, TakenNamesGetTheFirstFreeNumber) {
     TempDir dir;
-    WriteFile(dir.Path() / "a.txt", "a");
+    WriteFile(dir.Path() / "a.b.txt", "a");
     WriteFile(dir.Path() / "README", "r");
+    WriteFile(dir.Path() / "_rename/A.B（2）.txt", "earlier");
     FaultySystemCalls calls;
     FileServices fso(calls);
-    EXPECT_TRUE(test::Run({dir.U16("a.txt"), dir.U16("a.txt"), dir.U16("README"), dir.U16("README")}, 0, {}, &fso)
-                    .reports.empty());
-    EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"A.txt", "A（1）.txt", "README", "README（1）"}));
-    EXPECT_EQ(calls.Count(FaultySystemCalls::Call::OpenUnnamed), 4) << "no copy made twice for a name given out";
+    const std::u16string a = dir.U16("a.b.txt");
+    EXPECT_TRUE(test::Run({a, a, a, dir.U16("README"), dir.U16("README")}, 0, {}, &fso).reports.empty());
+    EXPECT_EQ(ListFolder(dir.Path() / "_rename"),
+              (Names{"A.B.txt", "A.B（1）.txt", "A.B（2）.txt", "A.B（3）.txt", "README", "README（1）"}));
+    EXPECT_EQ(calls.Count(FaultySystemCalls::Call::OpenUnnamed), 5) << "no copy made twice for a name given out";
 
-    WriteFile(dir.Path() / "a.txt", "changed");
-    test::Run({dir.U16("a.txt")}, 0, {}, &fso);
-    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A.txt"), "a") << "renaming again never overwrites earlier results";
-    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A（2）.txt"), "changed");
+    WriteFile(dir.Path() / "a.b.txt", "changed");
+    test::Run({a}, 0, {}, &fso);
+    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A.B.txt"), "a") << "renaming again never overwrites earlier results";
+    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A.B（2）.txt"), "earlier");
+    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A.B（4）.txt"), "changed");
 }
 
 // Another program saves files under names the batch is about to use, after
@@ -158,10 +161,6 @@ TEST(Batch, AnOutputFolderMovedAwayOrRemovedIsMadeAgain) {
     EXPECT_EQ(ListFolder(dir.Path() / "_rename"), Names{"C.txt"});
 }
 
-TEST(Batch, AnEmptyListSetsMaximumZeroAndCopiesNothing) {
-    EXPECT_EQ(test::Run({}).lines, (Lines{"max 0", "value 0", "end copied=0 folders=0"}));
-}
-
 struct BadNameRow {
     const char* label;
     std::string source;
@@ -192,6 +191,43 @@ INSTANTIATE_TEST_SUITE_P(
                     BadNameRow{"dot_dot", "ab", u"ab", u".", u".."},
                     BadNameRow{"empty", "ab", u"ab", u"", u"."}),
     [](const testing::TestParamInfo<BadNameRow>& info) { return std::string(info.param.label); });
+
+// A relative path or an address of another kind would put the output
+// folder in the working folder or at the root: it is refused before anything
+// is made (here in an empty working folder, where it would show).
+TEST(Batch, RefusesWhatIsNotAFullLocalPath) {
+    TempDir work;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(work.Path());
+    for (const std::u16string& source : {std::u16string(u""), std::u16string(u"a.txt"),
+                                         std::u16string(u"sftp://host/home/a.txt"), std::u16string(u"/"),
+                                         std::u16string(u"/a/b\0c", 6)}) {
+        EXPECT_EQ(test::Run({source}).reports,
+                  Reports{u"1004:「" + source + u"」は、このコンピューターにあるファイルの完全なパスではないため、処理できません。"});
+    }
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(ListFolder(work.Path()).empty());
+    EXPECT_FALSE(std::filesystem::exists("/_rename"));
+}
+
+TEST(Batch, NumbersStopAt32767) {
+    TempDir dir;
+    WriteFile(dir.Path() / "a.jpg", "a");
+    std::filesystem::create_directory(dir.Path() / "_rename");
+    const auto touch = [&](const std::string& name) {
+        const int fd = ::open((dir.Path() / "_rename" / name).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    };
+    touch("A.jpg");
+    for (int n = 1; n <= 32766; ++n) touch("A（" + std::to_string(n) + "）.jpg");
+    EXPECT_TRUE(test::Run({dir.U16("a.jpg")}).reports.empty());
+    EXPECT_EQ(ReadFile(dir.Path() / "_rename/A（32767）.jpg"), "a");
+    EXPECT_EQ(test::Run({dir.U16("a.jpg")}).reports,
+              Reports{u"1001:「" + dir.U16("_rename/A.jpg") +
+                      u"」の名前は、番号（1）から（32767）を付けたものまで既にすべて使われているため、コピーできません。"
+                      u"「_rename」フォルダーの中を整理してから、もう一度ドロップしてください。"});
+}
 
 // What is already called _rename must be a folder of its own: nothing is
 // ever written through a link to somewhere else.

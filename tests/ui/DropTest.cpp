@@ -4,17 +4,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QThread>
-#include <QTimer>
 
 #include <csignal>
+#include <memory>
 #include <numeric>
 #include <thread>
 
@@ -52,15 +50,17 @@ QString In(const fs::path& folder, QString text) {
 }
 
 // A shown main window of the given type whose error boxes and opened
-// documents are recorded.
+// documents are recorded; its files are those of fso, else the real ones.
 struct ShownWindow {
     mirado::test::RecordingMessages messages;
     mirado::test::RecordingDocuments documents;
-    frmMain window{messages, documents};
+    frmMain window;
     QProgressBar* prgBar = window.findChild<QProgressBar*>();
     QWidget* fraDrag = window.findChild<QWidget*>(QStringLiteral("fraDrag"));
     QWidget* lblDrag = window.findChild<QWidget*>(QStringLiteral("lblDrag"));  // inside the frame
-    explicit ShownWindow(int type) {
+    explicit ShownWindow(int type) : window(messages, documents) { Show(type); }
+    ShownWindow(int type, mirado::FileServices& fso) : window(messages, documents, fso) { Show(type); }
+    void Show(int type) {
         window.findChild<QComboBox*>()->setCurrentIndex(type);
         mirado::test::ShowAndActivate(window);
     }
@@ -102,71 +102,17 @@ QMimeData* Urls(const QList<QUrl>& urls) {
     return data;
 }
 
-struct DropRow {
-    const char* name;
-    int type;
-    Names files;          // created first, each holding its own name
-    QStringList dropped;  // names in the folder, or addresses with %1 for the folder's path
-    Qt::DropActions actions;
-    Qt::KeyboardModifiers modifiers;
-    Qt::DropAction answer;
-    Names copies;     // Contents() of _rename afterwards
-    QString message;  // the one error box, %1 for the folder's path; none when empty
-    QString said;     // to assistive technology afterwards, %1 for the folder's path
-};
-void PrintTo(const DropRow& row, std::ostream* os) { *os << row.name; }
-
-class DropOnTheWindow : public ::testing::TestWithParam<DropRow> {};
-
-TEST_P(DropOnTheWindow, RunsTheBatch) {
-    const DropRow& row = GetParam();
-    mirado::test::TempDir dir;
-    for (const std::string& file : row.files) {
-        fs::create_directories((dir.Path() / file).parent_path());
-        WriteFile(dir.Path() / file, file);
-    }
-    QList<QUrl> urls;
-    for (const QString& entry : row.dropped)
-        urls << (entry.contains(QStringLiteral("://")) ? QUrl(In(dir.Path(), entry))
-                                                        : Url(dir.Path() / entry.toStdString()));
-    ShownWindow w(row.type);
-    EXPECT_EQ(DragAndDrop(w.window, *w.lblDrag, urls, row.actions, row.modifiers), row.answer);
-    EXPECT_FALSE(fs::exists(dir.Path() / "_rename")) << "the batch ran before the drop was answered";
-    WaitForBatch(w.window);
-    EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
-    EXPECT_EQ(fs::exists(dir.Path() / "_rename"), !row.copies.empty());
-    for (const std::string& file : row.files) EXPECT_TRUE(fs::exists(dir.Path() / file)) << file;
-    EXPECT_EQ(w.messages.texts,
-              row.message.isEmpty() ? std::vector<QString>{} : std::vector<QString>{In(dir.Path(), row.message)});
-    EXPECT_EQ(w.prgBar->value(), 0);
-    EXPECT_EQ(Said(*w.fraDrag), In(dir.Path(), row.said));
-    EXPECT_EQ(w.prgBar->accessibleDescription(), In(dir.Path(), row.said));
+// Names in the folder, or addresses with %1 for the folder's path, as a file
+// manager hands them over.
+std::function<QMimeData*(const fs::path&)> Addresses(QStringList entries) {
+    return [=](const fs::path& folder) {
+        QList<QUrl> urls;
+        for (const QString& entry : entries)
+            urls << (entry.contains(QStringLiteral("://")) ? QUrl(In(folder, entry))
+                                                            : Url(folder / entry.toStdString()));
+        return Urls(urls);
+    };
 }
-
-constexpr Qt::DropActions kAny = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-const QString kNotLocal = QStringLiteral("」は、このコンピューターにあるファイルの完全なパスではないため、処理できません。");
-const QString kFolderRefused = QStringLiteral("1002:「%1/folder」は通常のファイルではないため、処理できません。");
-
-INSTANTIATE_TEST_SUITE_P(
-    Drops, DropOnTheWindow,
-    ::testing::Values(
-        DropRow{"CopiesUnderNewNames", 0, {"report.txt", "メモ.md"}, {"report.txt", "メモ.md"}, kAny, {},
-                Qt::CopyAction, {"REPORT.txt=report.txt", "メモ.md=メモ.md"}, {},
-                QStringLiteral("2 個のファイルを「%1/_rename」にコピーしました。")},
-        DropRow{"KeepsTheDroppedOrder", 0, {"b.txt", "B.txt"}, {"B.txt", "b.txt"}, kAny, {}, Qt::CopyAction,
-                {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, QStringLiteral("2 個のファイルを「%1/_rename」にコピーしました。")},
-        DropRow{"FromTwoFolders", 0, {"a.txt", "sub/b.txt"}, {"a.txt", "sub/b.txt"}, kAny, {}, Qt::CopyAction,
-                {"A.txt=a.txt"}, {}, QStringLiteral("2 個のファイルを 2 か所の「_rename」フォルダーにコピーしました。")},
-        DropRow{"ProposedMoveIsAnsweredAsCopy", 0, {"a.txt"}, {"a.txt"}, Qt::CopyAction | Qt::MoveAction,
-                Qt::ShiftModifier, Qt::CopyAction, {"A.txt=a.txt"}, {}, kCopiedHere},
-        DropRow{"MoveOnlyIsRefused", 0, {"a.txt"}, {"a.txt"}, Qt::MoveAction, {}, Qt::IgnoreAction, {}, {}, {}},
-        DropRow{"LocalhostAddress", 0, {"a.txt"}, {"file://localhost%1/a.txt"}, kAny, {}, Qt::CopyAction,
-                {"A.txt=a.txt"}, {}, kCopiedHere},
-        DropRow{"NameBytesThatAreNotUtf8", 0, {"\x83\x65.txt"}, {"file://%1/%83e.txt"}, kAny, {}, Qt::CopyAction,
-                {"\x83\x65.txt=\x83\x65.txt"}, {}, kCopiedHere},
-        DropRow{"OtherComputersFile", 0, {"a.txt"}, {"file://otherhost%1/a.txt"}, kAny, {}, Qt::CopyAction, {},
-                QStringLiteral("1004:「file://otherhost%1/a.txt") + kNotLocal, {}}),
-    [](const ::testing::TestParamInfo<DropRow>& info) { return std::string(info.param.name); });
 
 // The GNOME form of copied (first "copy") or cut (first "cut") files, with
 // the files' addresses as they stand after "file://%1/".
@@ -180,78 +126,98 @@ std::function<QMimeData*(const fs::path&)> GnomeFiles(const char* first, std::ve
     };
 }
 
-struct PasteRow {
+constexpr Qt::DropActions kAny = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+
+struct HandRow {
     const char* name;
-    Names files;                                     // created first, each holding its own name
-    std::function<QMimeData*(const fs::path&)> put;  // on the clipboard
-    QKeyCombination key;
-    Names copies;  // Contents() of _rename afterwards
-    QString said;  // %1 for the folder's path
+    Names files;                                      // created first, each holding its own name
+    std::function<QMimeData*(const fs::path&)> data;  // dropped, or put on the clipboard
+    QKeyCombination paste;                            // pressed on the frame; none for a drop
+    Names copies;                                     // Contents() of _rename afterwards
+    QString message;  // the one error box, %1 for the folder's path; none when empty
+    QString said;     // to assistive technology afterwards, %1 for the folder's path
+    Qt::DropActions actions = kAny;  // the drop's
+    Qt::KeyboardModifiers modifiers = {};
+    Qt::DropAction answer = Qt::CopyAction;
 };
-void PrintTo(const PasteRow& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const HandRow& row, std::ostream* os) { *os << row.name; }
 
-class PasteOnTheFrame : public ::testing::TestWithParam<PasteRow> {};
+class HandOver : public ::testing::TestWithParam<HandRow> {};
 
-// The paste key on the focused frame takes the files a file manager copied
-// or cut as a drop of them: the same batch, in their order. The sources stay
-// and so does the clipboard, also after a cut. A clipboard without files
-// takes nothing, and the frame, which keeps the focus, says why.
-TEST_P(PasteOnTheFrame, RunsTheBatchOfADrop) {
-    const PasteRow& row = GetParam();
+// Files dropped, or copied or cut in a file manager and pasted with the
+// paste key on the focused frame, run the batch in their order. The sources
+// stay, and so does the clipboard, also after a cut. A clipboard without
+// files takes nothing, and the frame, which keeps the focus, says why.
+TEST_P(HandOver, RunsTheBatch) {
+    const HandRow& row = GetParam();
     mirado::test::TempDir dir;
     for (const std::string& file : row.files) WriteFile(dir.Path() / file, file);
-    Clipboard clipboard(row.put(dir.Path()));
     ShownWindow w(0);
-    w.fraDrag->setFocus();
-    QTest::keyClick(w.fraDrag, row.key.key(), row.key.keyboardModifiers());
-    WaitForBatch(w.window);
+    if (row.paste == QKeyCombination()) {
+        const std::unique_ptr<QMimeData> data(row.data(dir.Path()));
+        EXPECT_EQ(DragAndDrop(w.window, *w.lblDrag, data->urls(), row.actions, row.modifiers), row.answer);
+        EXPECT_FALSE(fs::exists(dir.Path() / "_rename")) << "the batch ran before the drop was answered";
+        WaitForBatch(w.window);
+        EXPECT_EQ(w.prgBar->accessibleDescription(), In(dir.Path(), row.said));
+    } else {
+        Clipboard clipboard(row.data(dir.Path()));
+        w.fraDrag->setFocus();
+        QTest::keyClick(w.fraDrag, row.paste.key(), row.paste.keyboardModifiers());
+        WaitForBatch(w.window);
+        EXPECT_TRUE(clipboard.Unchanged());
+        EXPECT_TRUE(w.fraDrag->hasFocus());
+    }
     EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
     EXPECT_EQ(fs::exists(dir.Path() / "_rename"), !row.copies.empty());
     for (const std::string& file : row.files) EXPECT_TRUE(fs::exists(dir.Path() / file)) << file;
-    EXPECT_TRUE(clipboard.Unchanged());
-    EXPECT_TRUE(w.messages.texts.empty());
+    EXPECT_EQ(w.messages.texts,
+              row.message.isEmpty() ? std::vector<QString>{} : std::vector<QString>{In(dir.Path(), row.message)});
+    EXPECT_EQ(w.prgBar->value(), 0);
     EXPECT_EQ(Said(*w.fraDrag), In(dir.Path(), row.said));
-    EXPECT_TRUE(w.fraDrag->hasFocus());
 }
 
 constexpr QKeyCombination kCtrlV = Qt::CTRL | Qt::Key_V;
 constexpr QKeyCombination kShiftInsert = Qt::SHIFT | Qt::Key_Insert;
 const QString kTwoCopied = QStringLiteral("2 個のファイルを「%1/_rename」にコピーしました。");
+const QString kNotLocal = QStringLiteral("」は、このコンピューターにあるファイルの完全なパスではないため、処理できません。");
+const QString kFolderRefused = QStringLiteral("1002:「%1/folder」は通常のファイルではないため、処理できません。");
 
 INSTANTIATE_TEST_SUITE_P(
-    Clipboards, PasteOnTheFrame,
+    DropsAndPastes, HandOver,
     ::testing::Values(
-        PasteRow{"AddressesInTheirOrder", {"b.txt", "B.txt"},
-                 [](const fs::path& f) { return Urls({Url(f / "B.txt"), Url(f / "b.txt")}); }, kCtrlV,
-                 {"B.txt=B.txt", "B（1）.txt=b.txt"}, kTwoCopied},
-        PasteRow{"GnomeCopy", {"a.txt", "\x83\x65.txt"}, GnomeFiles("copy", {"a.txt", "%83e.txt"}), kCtrlV,
-                 {"A.txt=a.txt", "\x83\x65.txt=\x83\x65.txt"}, kTwoCopied},
-        PasteRow{"GnomeCutIsCopied", {"a.txt"}, GnomeFiles("cut", {"a.txt"}), kShiftInsert, {"A.txt=a.txt"},
-                 kCopiedHere},
-        PasteRow{"ExplorerCutIsCopied", {"a.txt"},
-                 [](const fs::path& f) {
-                     QMimeData* data = Urls({Url(f / "a.txt")});
-                     data->setData(QStringLiteral("application/x-qt-windows-mime;value=\"Preferred DropEffect\""),
-                                   QByteArray("\x02\0\0\0", 4));  // DROPEFFECT_MOVE
-                     return data;
-                 },
-                 kCtrlV, {"A.txt=a.txt"}, kCopiedHere},
-        PasteRow{"EmptyClipboard", {}, [](const fs::path&) { return new QMimeData; }, kCtrlV, {}, kNothingToPaste},
-        PasteRow{"WebAddressOnly", {},
-                 [](const fs::path&) { return Urls({QUrl(QStringLiteral("https://mirado.invalid/a.txt"))}); },
-                 kShiftInsert, {}, kNothingToPaste}),
-    [](const ::testing::TestParamInfo<PasteRow>& info) { return std::string(info.param.name); });
-
-// count files f1.txt, f2.txt, ... in folder, as addresses in that order.
-QList<QUrl> NumberedFiles(const fs::path& folder, int count) {
-    QList<QUrl> urls;
-    for (int i = 1; i <= count; ++i) {
-        const fs::path file = folder / ("f" + std::to_string(i) + ".txt");
-        WriteFile(file, "x");
-        urls << Url(file);
-    }
-    return urls;
-}
+        HandRow{"DropKeepsItsOrder", {"b.txt", "B.txt"}, Addresses({"B.txt", "b.txt"}), {},
+                {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, kTwoCopied},
+        HandRow{"DropFromTwoFolders", {"a.txt", "sub/b.txt"}, Addresses({"a.txt", "sub/b.txt"}), {}, {"A.txt=a.txt"},
+                {}, QStringLiteral("2 個のファイルを 2 か所の「_rename」フォルダーにコピーしました。")},
+        HandRow{"ProposedMoveIsAnsweredAsCopy", {"a.txt"}, Addresses({"a.txt"}), {}, {"A.txt=a.txt"}, {}, kCopiedHere,
+                Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier},
+        HandRow{"MoveOnlyIsRefused", {"a.txt"}, Addresses({"a.txt"}), {}, {}, {}, {}, Qt::MoveAction, {},
+                Qt::IgnoreAction},
+        HandRow{"LocalhostAddress", {"a.txt"}, Addresses({"file://localhost%1/a.txt"}), {}, {"A.txt=a.txt"}, {},
+                kCopiedHere},
+        HandRow{"NameBytesThatAreNotUtf8", {"\x83\x65.txt"}, Addresses({"file://%1/%83e.txt"}), {},
+                {"\x83\x65.txt=\x83\x65.txt"}, {}, kCopiedHere},
+        HandRow{"OtherComputersFile", {"a.txt"}, Addresses({"file://otherhost%1/a.txt"}), {}, {},
+                QStringLiteral("1004:「file://otherhost%1/a.txt") + kNotLocal, {}},
+        HandRow{"PasteGnomeCopyInItsOrder", {"b.txt", "B.txt", "\x83\x65.txt"},
+                GnomeFiles("copy", {"B.txt", "b.txt", "%83e.txt"}), kCtrlV,
+                {"B.txt=B.txt", "B（1）.txt=b.txt", "\x83\x65.txt=\x83\x65.txt"}, {},
+                QStringLiteral("3 個のファイルを「%1/_rename」にコピーしました。")},
+        HandRow{"PasteGnomeCut", {"a.txt"}, GnomeFiles("cut", {"a.txt"}), kShiftInsert, {"A.txt=a.txt"}, {},
+                kCopiedHere},
+        HandRow{"PasteExplorerCutInItsOrder", {"b.txt", "B.txt"},
+                [](const fs::path& f) {
+                    QMimeData* data = Urls({Url(f / "B.txt"), Url(f / "b.txt")});
+                    data->setData(QStringLiteral("application/x-qt-windows-mime;value=\"Preferred DropEffect\""),
+                                  QByteArray("\x02\0\0\0", 4));  // DROPEFFECT_MOVE
+                    return data;
+                },
+                kCtrlV, {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, kTwoCopied},
+        HandRow{"PasteEmptyClipboard", {}, [](const fs::path&) { return new QMimeData; }, kCtrlV, {}, {},
+                kNothingToPaste},
+        HandRow{"PasteWebAddressOnly", {}, Addresses({"https://mirado.invalid/a.txt"}), kShiftInsert, {}, {},
+                kNothingToPaste}),
+    [](const ::testing::TestParamInfo<HandRow>& info) { return std::string(info.param.name); });
 
 // While a batch runs, the window takes no input for itself (no paste, no
 // F1) and no other drop, and the batch keeps the type it began with. Each of the bar's
@@ -259,7 +225,11 @@ QList<QUrl> NumberedFiles(const fs::path& folder, int count) {
 // value interface when the bar reports a change.
 TEST(BusyWindow, TakesNoInputUntilTheBatchEnds) {
     mirado::test::TempDir dir;
-    const QList<QUrl> urls = NumberedFiles(dir.Path(), 20);
+    QList<QUrl> urls;
+    for (int i = 1; i <= 20; ++i) {
+        WriteFile(dir.Path() / ("f" + std::to_string(i) + ".txt"), "x");
+        urls << Url(dir.Path() / ("f" + std::to_string(i) + ".txt"));
+    }
     WriteFile(dir.Path() / "other.txt", "o");
     Clipboard clipboard(Urls({Url(dir.Path() / "other.txt")}));
     ShownWindow w(0);
@@ -286,6 +256,7 @@ TEST(BusyWindow, TakesNoInputUntilTheBatchEnds) {
     std::iota(expected.begin(), expected.end(), 1);
     expected.push_back(0);
     EXPECT_EQ(reported, expected);
+    EXPECT_EQ(value->maximumValue().toInt(), 20);
     EXPECT_EQ(second, Qt::IgnoreAction);
     EXPECT_EQ(typeAfterKey, 0);
     EXPECT_TRUE(w.documents.paths.empty());
@@ -308,76 +279,41 @@ TEST(BusyWindow, ACloseStopsTheBatchAndLeavesNoPartialCopy) {
         WriteFile(dir.Path() / "a.txt", "a");
         WriteFile(dir.Path() / "big.bin", std::string(3 << 20, 'b'));
         WriteFile(dir.Path() / "c.txt", "c");
+        using Call = mirado::test::FaultySystemCalls::Call;
         mirado::test::FaultySystemCalls calls;
-        calls.Fail(mirado::test::FaultySystemCalls::Call::Clone, EOPNOTSUPP);  // the data goes in pieces
-        calls.Fail(mirado::test::FaultySystemCalls::Call::OpenUnnamed, EOPNOTSUPP);  // under a temporary name
+        calls.Fail(Call::Clone, EOPNOTSUPP);  // the data goes in pieces
         mirado::test::Gate gate;
-        calls.before = [&](mirado::test::FaultySystemCalls::Call call) {
-            if (call == mirado::test::FaultySystemCalls::Call::CopyFileRange &&
-                calls.Count(mirado::test::FaultySystemCalls::Call::CopyFileRange) == 2)
-                gate.WaitInside();
+        calls.before = [&](Call call) {
+            if (call == Call::CopyFileRange && calls.Count(Call::CopyFileRange) == 2) gate.WaitInside();
         };
         mirado::FileServices fso(calls);
-        mirado::test::RecordingMessages messages;
-        mirado::test::RecordingDocuments documents;
-        frmMain window(messages, documents, fso);
+        ShownWindow w(0, fso);
         mirado::TerminationSignals termination;
-        QObject::connect(&termination, &mirado::TerminationSignals::requested, &window, &frmMain::EndSession);
-        mirado::test::ShowAndActivate(window);
-        DragAndDrop(window, *window.findChild<QWidget*>(QStringLiteral("fraDrag")),
+        QObject::connect(&termination, &mirado::TerminationSignals::requested, &w.window, &frmMain::EndSession);
+        DragAndDrop(w.window, *w.lblDrag,
                     {Url(dir.Path() / "a.txt"), Url(dir.Path() / "big.bin"), Url(dir.Path() / "c.txt")});
         while (!gate.Inside()) QTest::qWait(1);
 
         // The gate opens once the stop was asked for; the window's own
         // thread may be waiting for the batch by then.
-        auto* runner = window.findChild<mirado::ui::BatchRunner*>();
+        auto* runner = w.window.findChild<mirado::ui::BatchRunner*>();
         std::thread opener([&] {
             while (!runner->StopRequested()) std::this_thread::yield();
             gate.Open();
         });
         if (way == "close_box") {
-            EXPECT_FALSE(window.close()) << "held until the batch ends";
+            EXPECT_FALSE(w.window.close()) << "held until the batch ends";
         }
         if (way == "sigterm") ::raise(SIGTERM);
-        if (way == "session_end") window.EndSession();
-        WaitForBatch(window);
+        if (way == "session_end") w.window.EndSession();
+        WaitForBatch(w.window);
         opener.join();
 
-        EXPECT_FALSE(window.isVisible());
-        EXPECT_TRUE(messages.texts.empty());
-        EXPECT_EQ(window.findChild<QProgressBar*>()->value(), 0);
+        EXPECT_FALSE(w.window.isVisible());
+        EXPECT_TRUE(w.messages.texts.empty());
+        EXPECT_EQ(w.prgBar->value(), 0);
         EXPECT_EQ(Contents(dir.Path() / "_rename"), Names{"A.txt=a"}) << "no partial copy, nothing after the stop";
     }
-}
-
-// The whole job by keyboard: a type chosen with the arrow keys, Tab to the
-// frame, the paste key and the find-and-replace dialog by keys. The frame
-// keeps the focus, where the result is heard, and F1 opens the help.
-TEST(Keyboard, DoesTheWholeJob) {
-    mirado::test::TempDir dir;
-    WriteFile(dir.Path() / "banana.txt", "b");
-    Clipboard clipboard(Urls({Url(dir.Path() / "banana.txt")}));
-    ShownWindow w(0);
-    for (int i = 0; i < 8; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), w.fraDrag);
-    {
-        ModalDriver driver([](QWidget* dialog) {
-            (void)QTest::qWaitForWindowActive(dialog);
-            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("a"));
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("b"));
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        });
-        QTest::keyClick(w.fraDrag, Qt::Key_V, Qt::ControlModifier);
-        WaitForBatch(w.window);
-    }
-    EXPECT_EQ(Contents(dir.Path() / "_rename"), Names{"bbnbnb.txt=b"});
-    EXPECT_EQ(w.window.focusWidget(), w.fraDrag);
-    EXPECT_EQ(Said(*w.fraDrag), In(dir.Path(), kCopiedHere));
-    mirado::test::ShowAndActivate(w.window);  // as the desktop does once the dialog has gone
-    QTest::keyClick(w.fraDrag, Qt::Key_F1);
-    EXPECT_EQ(w.documents.paths, std::vector<QString>{QStringLiteral("Readme.html")});
 }
 
 // The error box of a failed batch, here of a paste, closed with Enter.
@@ -408,76 +344,77 @@ TEST(BatchFailure, ShowsACriticalBoxWithOneOKButton) {
     EXPECT_FALSE(fs::exists(dir.Path() / "_rename"));
 }
 
-// Type 8 asks for the texts first; a second drop opens the dialog afresh.
-struct ReplaceRow {
-    const char* name;
-    QString find, replace;                   // typed into the boxes
-    std::function<void(QWidget*)> answer;    // then given to the dialog
-    Names copies;                            // Contents() of _rename afterwards
-};
-void PrintTo(const ReplaceRow& row, std::ostream* os) { *os << row.name; }
-
 void Click(QWidget* dialog, const char* button) {
     QTest::mouseClick(dialog->findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
 }
-void Key(QWidget* dialog, Qt::Key key) {
-    QTest::keyClick(dialog->findChild<QLineEdit*>(QStringLiteral("txtFind")), key);
-}
+void Key(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
 
-class DropWithReplace : public ::testing::TestWithParam<ReplaceRow> {};
-
-TEST_P(DropWithReplace, AsksForTheTextsFirst) {
-    const ReplaceRow& row = GetParam();
+// The whole job by keyboard: a type chosen with the arrow keys, Tab to the
+// frame, the paste key and the find-and-replace dialog by keys. Type 8 asks
+// for the texts first, in a dialog opened afresh each time: empty, of its
+// fixed size, the focus on the first box. The frame gets the focus back,
+// where the result is heard, and F1 opens the help.
+TEST(Keyboard, DoesTheWholeJobWithEveryAnswerToTheReplaceDialog) {
+    struct Row {
+        const char* name;
+        QString find, replace;                 // typed into the boxes
+        std::function<void(QWidget*)> answer;  // then given to the dialog
+        Names copies;                          // Contents() of _rename afterwards
+    };
+    const QString a = QStringLiteral("a"), b = QStringLiteral("b");
     mirado::test::TempDir dir;
     WriteFile(dir.Path() / "banana.txt", "b");
-    ShownWindow w(8);
-    QString focusAtOpen;
-    {
-        ModalDriver driver([&](QWidget* dialog) {
-            focusAtOpen = dialog->focusWidget()->objectName();
-            QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("txtFind")), row.find);
-            QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("txtReplace")), row.replace);
-            row.answer(dialog);
-        });
-        DragAndDrop(w.window, *w.lblDrag, {Url(dir.Path() / "banana.txt")});
-        WaitForBatch(w.window);
-    }
-    EXPECT_EQ(focusAtOpen, QStringLiteral("txtFind"));
-    EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
-    EXPECT_TRUE(w.messages.texts.empty());
-    const bool cancelled = row.copies.empty();
-    EXPECT_EQ(w.prgBar->maximum(), cancelled ? 100 : 1);  // a cancelled drop leaves the bar alone
-
-    QStringList again;  // the boxes, then where Tab leads
-    ModalDriver driver([&](QWidget* dialog) {
-        (void)QTest::qWaitForWindowActive(dialog);
-        EXPECT_EQ(dialog->minimumSize(), QSize(312, 126));
-        EXPECT_EQ(dialog->maximumSize(), QSize(312, 126));
-        for (const char* box : {"txtFind", "txtReplace"})
-            again << dialog->findChild<QLineEdit*>(QString::fromLatin1(box))->text();
-        for (int i = 0; i < 4; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            again << QApplication::focusWidget()->objectName();
+    Clipboard clipboard(Urls({Url(dir.Path() / "banana.txt")}));
+    ShownWindow w(0);
+    for (int i = 0; i < 8; ++i) Key(Qt::Key_Down);
+    Key(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), w.fraDrag);
+    // The cancelled first: they leave the bar as it was.
+    for (const Row& row : {Row{"CancelButton", a, b, [](QWidget* d) { Click(d, "cmdCancel"); }, {}},
+                           Row{"Escape", a, b, [](QWidget*) { Key(Qt::Key_Escape); }, {}},
+                           Row{"CloseBox", a, b, [](QWidget* d) { d->close(); }, {}},
+                           Row{"OKButton", a, b, [](QWidget* d) { Click(d, "cmdOK"); }, {"bbnbnb.txt=b"}},
+                           Row{"OKWithEmptyTexts", {}, {}, [](QWidget* d) { Click(d, "cmdOK"); },
+                               {"banana.txt=b", "bbnbnb.txt=b"}},
+                           Row{"EnterInFind", QStringLiteral("an"), {},
+                               [](QWidget*) { Key(Qt::Key_Backtab), Key(Qt::Key_Return); },
+                               {"ba.txt=b", "banana.txt=b", "bbnbnb.txt=b"}},
+                           Row{"EnterInReplace", b, {}, [](QWidget*) { Key(Qt::Key_Return); },
+                               {"anana.txt=b", "ba.txt=b", "banana.txt=b", "bbnbnb.txt=b"}}}) {
+        SCOPED_TRACE(row.name);
+        QStringList opened;  // the focus, the boxes, then where Tab leads
+        {
+            ModalDriver driver([&](QWidget* dialog) {
+                opened << dialog->focusWidget()->objectName();
+                (void)QTest::qWaitForWindowActive(dialog);
+                EXPECT_EQ(dialog->minimumSize(), QSize(312, 126));
+                EXPECT_EQ(dialog->maximumSize(), QSize(312, 126));
+                for (const char* box : {"txtFind", "txtReplace"})
+                    opened << dialog->findChild<QLineEdit*>(QString::fromLatin1(box))->text();
+                for (int i = 0; i < 4; ++i) {
+                    Key(Qt::Key_Tab);
+                    opened << QApplication::focusWidget()->objectName();
+                }
+                QTest::keyClicks(QApplication::focusWidget(), row.find);
+                Key(Qt::Key_Tab);
+                QTest::keyClicks(QApplication::focusWidget(), row.replace);
+                row.answer(dialog);
+            });
+            QTest::keyClick(w.fraDrag, Qt::Key_V, Qt::ControlModifier);
+            WaitForBatch(w.window);
         }
-        Key(dialog, Qt::Key_Escape);
-    });
-    DragAndDrop(w.window, *w.lblDrag, {Url(dir.Path() / "banana.txt")});
-    WaitForBatch(w.window);
-    EXPECT_EQ(again, (QStringList{QString(), QString(), QStringLiteral("txtReplace"), QStringLiteral("cmdOK"),
-                                  QStringLiteral("cmdCancel"), QStringLiteral("txtFind")}));
-    EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
+        EXPECT_EQ(opened, (QStringList{QStringLiteral("txtFind"), QString(), QString(), QStringLiteral("txtReplace"),
+                                       QStringLiteral("cmdOK"), QStringLiteral("cmdCancel"),
+                                       QStringLiteral("txtFind")}));
+        EXPECT_EQ(Contents(dir.Path() / "_rename"), row.copies);
+        EXPECT_TRUE(w.messages.texts.empty());
+        EXPECT_EQ(w.prgBar->maximum(), row.copies.empty() ? 100 : 1);
+        EXPECT_EQ(w.window.focusWidget(), w.fraDrag);
+    }
+    EXPECT_EQ(Said(*w.fraDrag), In(dir.Path(), kCopiedHere));
+    mirado::test::ShowAndActivate(w.window);  // as the desktop does once the dialog has gone
+    QTest::keyClick(w.fraDrag, Qt::Key_F1);
+    EXPECT_EQ(w.documents.paths, std::vector<QString>{QStringLiteral("Readme.html")});
 }
-
-const QString a = QStringLiteral("a"), b = QStringLiteral("b");
-INSTANTIATE_TEST_SUITE_P(
-    Answers, DropWithReplace,
-    ::testing::Values(ReplaceRow{"OKButton", a, b, [](QWidget* d) { Click(d, "cmdOK"); }, {"bbnbnb.txt=b"}},
-                      ReplaceRow{"OKWithEmptyTexts", {}, {}, [](QWidget* d) { Click(d, "cmdOK"); }, {"banana.txt=b"}},
-                      ReplaceRow{"EnterInFind", QStringLiteral("an"), {}, [](QWidget* d) { Key(d, Qt::Key_Return); },
-                                 {"ba.txt=b"}},
-                      ReplaceRow{"CancelButton", a, b, [](QWidget* d) { Click(d, "cmdCancel"); }, {}},
-                      ReplaceRow{"Escape", a, b, [](QWidget* d) { Key(d, Qt::Key_Escape); }, {}},
-                      ReplaceRow{"CloseBox", a, b, [](QWidget* d) { d->close(); }, {}}),
-    [](const ::testing::TestParamInfo<ReplaceRow>& info) { return std::string(info.param.name); });
 
 }  // namespace
