@@ -8,7 +8,7 @@
 # what to do first, and the licences. Unzipped
 # anywhere, mirado.exe starts from that folder.
 # Qt for Windows is built on first use into a cache outside the repository
-# (scripts/build-qt-mingw.sh; about half an hour) and reused afterwards.
+# (scripts/build-qt-mingw.sh; about a quarter of an hour) and reused afterwards.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

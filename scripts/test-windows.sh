@@ -3,7 +3,7 @@
 # under Wine: first the engine and the file services, then the window tests
 # with Qt's own Windows platform under an X server of its own (Xvfb). Qt for
 # Windows is built once into a cache outside the repository
-# (scripts/build-qt-mingw.sh, about half an hour on two cores) and reused.
+# (scripts/build-qt-mingw.sh, about a quarter of an hour on two cores) and reused.
 # Installs the cross compiler, Wine, Xvfb and the GoogleTest sources when
 # they are missing.
 #   test-windows.sh [build folder]     default: build-windows
