@@ -22,7 +22,13 @@ void BatchThread::Push(Event event) {
     const bool urgent = !std::holds_alternative<Value>(event);
     {
         const std::lock_guard lock(mutex_);
-        events_.push_back(std::move(event));
+        // A value the owner has not taken yet gives way to the next one:
+        // the bar shows only the latest, and the owner then handles one
+        // value a frame instead of one a file.
+        if (!urgent && !events_.empty() && std::holds_alternative<Value>(events_.back()))
+            events_.back() = std::move(event);
+        else
+            events_.push_back(std::move(event));
     }
     if (urgent) wake_();
 }
