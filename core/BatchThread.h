@@ -19,8 +19,9 @@ class FileServices;
 // Deliver(), in order. wake tells it, from the batch's thread, that an event
 // is waiting that must not wait long: the bar's maximum, a failure, the
 // end. The bar's values, one per file, wake no one: the owner takes them at
-// its own pace (the window once a frame), so that thousands of small files
-// do not cost as many hand-overs between the threads.
+// its own pace (the window once a frame), and only the latest waits, so
+// that thousands of small files do not cost as many hand-overs between the
+// threads, nor as many bar updates.
 class BatchThread {
 public:
     BatchThread(BatchRequest request, FileServices& fso, std::function<void()> wake);
