@@ -28,36 +28,34 @@ using test::TempDir;
 using test::WriteFile;
 using Names = std::vector<std::string>;
 
-// The real calls, with a hook before copies and renames that may stage a
-// race or make the call fail with a chosen error; waits are only counted.
-// With copyFile2 set, CopyFile2 is there: the real CopyFileExW copies, and
-// the progress routine is asked after each of its (emulated) pieces, as
-// Windows asks it.
+// The real calls, with a hook before copies, each piece of CopyFile2's
+// work and renames, that may stage a race or make the call fail with a
+// chosen error; waits are only counted. With copyFile2 set, CopyFile2 is
+// there: it copies by CopyFileExW below, then asks the progress routine
+// before each of its (emulated) pieces, as Windows asks it.
 class FaultyCalls : public SystemCalls {
 public:
-    enum class Call { Copy, Rename };
+    enum class Call { Copy, Piece, Rename };
     std::function<DWORD(Call, int)> before;  // returns an error to fail with, or 0
     bool copyFile2 = false;
     DWORD copyFlags = 0;           // what CopyFile2 was asked for
     std::vector<DWORD> waits;      // milliseconds
-    int pieces = 0;                // progress routine calls
-    std::function<void(int)> onPiece;  // before the routine is asked after piece n
+
+    int Count(Call call) const { return counts_[static_cast<int>(call)]; }
 
     HRESULT CopyFile2(const wchar_t* source, const wchar_t* target, COPYFILE2_EXTENDED_PARAMETERS* p) override {
         if (!copyFile2) return HRESULT_FROM_WIN32(ERROR_CALL_NOT_IMPLEMENTED);
         copyFlags = p->dwCopyFlags;
-        if (Fails(Call::Copy)) return HRESULT_FROM_WIN32(::GetLastError());
-        if (!SystemCalls::CopyFileExW(source, target, nullptr, nullptr, p->pfCancel, p->dwCopyFlags & COPY_FILE_FAIL_IF_EXISTS))
+        if (!CopyFileExW(source, target, nullptr, nullptr, p->pfCancel, p->dwCopyFlags & COPY_FILE_FAIL_IF_EXISTS))
             return HRESULT_FROM_WIN32(::GetLastError());
         for (int piece = 0; piece < 3; ++piece) {
             COPYFILE2_MESSAGE message{};
             message.Type = COPYFILE2_CALLBACK_CHUNK_FINISHED;
-            ++pieces;
-            if (onPiece) onPiece(pieces);
             if (*p->pfCancel || p->pProgressRoutine(&message, p->pvCallbackContext) == COPYFILE2_PROGRESS_CANCEL) {
                 ::DeleteFileW(target);
                 return HRESULT_FROM_WIN32(ERROR_REQUEST_ABORTED);
             }
+            Fails(Call::Piece);
         }
         return S_OK;
     }
@@ -86,43 +84,59 @@ private:
         if (error != 0) ::SetLastError(error);
         return error != 0;
     }
-    int counts_[2] = {};
+    int counts_[3] = {};
+};
+using Call = FaultyCalls::Call;
+
+// src.txt, read-only and dated, in a folder of its own, to be copied there
+// as dst.txt through FaultyCalls, with a stop of its own.
+struct CopyScene {
+    CopyScene(bool copyFile2, const std::string& data, DWORD attributes = FILE_ATTRIBUTE_READONLY) {
+        WriteFile(dir.Path() / "src.txt", data);
+        test::SetModified(dir.Path() / "src.txt", 2009, 11, 17, 9, 5, 3);
+        EXPECT_TRUE(::SetFileAttributesW((dir.Path() / "src.txt").c_str(), attributes));
+        calls.copyFile2 = copyFile2;
+    }
+    ~CopyScene() {  // read-only files would stay behind
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    std::u16string Copy() {
+        return ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16(), u"dst.txt", stop.get_token()); });
+    }
+
+    TempDir dir;
+    FaultyCalls calls;
+    std::stop_source stop;
 };
 
 DWORD AttributesOf(const std::filesystem::path& path) { return ::GetFileAttributesW(path.c_str()); }
 
-struct PathRow {
-    const char* label;
-    std::u16string path, base, ext, parent;
-    bool full;
-};
-void PrintTo(const PathRow& row, std::ostream* out) { *out << row.label; }
-
-class Win32PathText : public testing::TestWithParam<PathRow> {};
-
-TEST_P(Win32PathText, SplitsDriveAndSharePaths) {
-    const PathRow& row = GetParam();
+TEST(Win32PathText, SplitsDriveAndSharePaths) {
+    struct Row {
+        const char* label;
+        std::u16string path, base, ext, parent;
+        bool full;
+    };
     const FileServices fso;
-    EXPECT_EQ(fso.GetBaseName(row.path), row.base);
-    EXPECT_EQ(fso.GetExtensionName(row.path), row.ext);
-    EXPECT_EQ(fso.GetParentFolderName(row.path), row.parent);
-    EXPECT_EQ(fso.IsAbsolutePath(row.path), row.full);
+    for (const Row& row : {Row{"drive", u"C:\\a\\report.txt", u"report", u"txt", u"C:\\a", true},
+                           Row{"drive_slashes", u"C:/a/b.tar.gz", u"b.tar", u"gz", u"C:/a", true},
+                           Row{"drive_root", u"C:\\x.txt", u"x", u"txt", u"C:\\", true},
+                           Row{"share", u"\\\\server\\share\\d\\x.txt", u"x", u"txt", u"\\\\server\\share\\d", true},
+                           Row{"share_root", u"\\\\server\\share\\x.txt", u"x", u"txt", u"\\\\server\\share\\", true},
+                           Row{"long_form", u"\\\\?\\C:\\a\\x.txt", u"x", u"txt", u"\\\\?\\C:\\a", true},
+                           Row{"drive_relative", u"C:foo.txt", u"foo", u"txt", u"C:", false},
+                           Row{"root_relative", u"\\foo\\x.txt", u"x", u"txt", u"\\foo", false},
+                           Row{"relative", u"foo\\x.txt", u"x", u"txt", u"foo", false},
+                           Row{"share_itself", u"\\\\server\\share", u"", u"", u"", true},
+                           Row{"server_only", u"\\\\server\\", u"server", u"", u"\\", false}}) {
+        SCOPED_TRACE(row.label);
+        EXPECT_EQ(fso.GetBaseName(row.path), row.base);
+        EXPECT_EQ(fso.GetExtensionName(row.path), row.ext);
+        EXPECT_EQ(fso.GetParentFolderName(row.path), row.parent);
+        EXPECT_EQ(fso.IsAbsolutePath(row.path), row.full);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    FileServices, Win32PathText,
-    testing::Values(PathRow{"drive", u"C:\\a\\report.txt", u"report", u"txt", u"C:\\a", true},
-                    PathRow{"drive_slashes", u"C:/a/b.tar.gz", u"b.tar", u"gz", u"C:/a", true},
-                    PathRow{"drive_root", u"C:\\x.txt", u"x", u"txt", u"C:\\", true},
-                    PathRow{"share", u"\\\\server\\share\\d\\x.txt", u"x", u"txt", u"\\\\server\\share\\d", true},
-                    PathRow{"share_root", u"\\\\server\\share\\x.txt", u"x", u"txt", u"\\\\server\\share\\", true},
-                    PathRow{"long_form", u"\\\\?\\C:\\a\\x.txt", u"x", u"txt", u"\\\\?\\C:\\a", true},
-                    PathRow{"drive_relative", u"C:foo.txt", u"foo", u"txt", u"C:", false},
-                    PathRow{"root_relative", u"\\foo\\x.txt", u"x", u"txt", u"\\foo", false},
-                    PathRow{"relative", u"foo\\x.txt", u"x", u"txt", u"foo", false},
-                    PathRow{"share_itself", u"\\\\server\\share", u"", u"", u"", true},
-                    PathRow{"server_only", u"\\\\server\\", u"server", u"", u"\\", false}),
-    [](const testing::TestParamInfo<PathRow>& info) { return std::string(info.param.label); });
 
 TEST(Win32PathText, FileAddressesNameDrivesAndShares) {
     EXPECT_EQ(PathOfFileAddress(u"", "/C:/写真/a b.txt"), u"C:\\写真\\a b.txt");
@@ -143,33 +157,30 @@ TEST(Win32PathText, NamesWindowsCannotStoreAreRefused) {
 }
 
 // Both ways of copying: CopyFile2 where Windows has it, CopyFileExW where
-// not (Windows 7, Wine).
+// not (Windows 7, Wine). A virus scanner that holds the new file for a
+// moment is waited for.
 TEST(Win32FileServices, CopyKeepsDataLastWriteTimeAndAttributes) {
     constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    std::string data(3 * 1024 * 1024 + 5, '\0');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 31 % 251);
     for (const bool copyFile2 : {false, true}) {
-        TempDir dir;
-        std::string data(3 * 1024 * 1024 + 5, '\0');
-        for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 31 % 251);
-        WriteFile(dir.Path() / "src.bin", data);
-        test::SetModified(dir.Path() / "src.bin", 2009, 11, 17, 9, 5, 3);
-        ASSERT_TRUE(::SetFileAttributesW((dir.Path() / "src.bin").c_str(), kKept));
-        FaultyCalls calls;
-        calls.copyFile2 = copyFile2;
-        const FileServices fso(calls);
+        SCOPED_TRACE(copyFile2 ? "CopyFile2" : "CopyFileExW");
+        CopyScene scene(copyFile2, data, kKept);
+        scene.calls.before = [](Call call, int count) -> DWORD {
+            return call == Call::Rename && count <= 3 ? ERROR_SHARING_VIOLATION : 0;
+        };
 
-        fso.CopyNoReplace(dir.U16("src.bin"), dir.U16(), u"copy.bin");
+        EXPECT_EQ(scene.Copy(), u"");
 
-        EXPECT_EQ(ReadFile(dir.Path() / "copy.bin"), data);
-        EXPECT_EQ(fso.GetFile(dir.U16("copy.bin")).DateLastModified, (LocalDateTime{2009, 11, 17, 9, 5, 3}));
-        EXPECT_EQ(AttributesOf(dir.Path() / "copy.bin") & kKept, kKept) << "copyFile2=" << copyFile2;
-        EXPECT_EQ(ListFolder(dir.Path()), (Names{"copy.bin", "src.bin"}));
+        EXPECT_EQ(ReadFile(scene.dir.Path() / "dst.txt"), data);
+        EXPECT_EQ(FileServices().GetFile(scene.dir.U16("dst.txt")).DateLastModified,
+                  (LocalDateTime{2009, 11, 17, 9, 5, 3}));
+        EXPECT_EQ(AttributesOf(scene.dir.Path() / "dst.txt") & kKept, kKept);
+        EXPECT_EQ(ListFolder(scene.dir.Path()), (Names{"dst.txt", "src.txt"}));
+        EXPECT_EQ(scene.calls.waits.size(), 3u);
         // Never COPY_FILE_ALLOW_DECRYPTED_DESTINATION: an encrypted file is
         // copied encrypted or not at all.
-        if (copyFile2) {
-            EXPECT_EQ(calls.copyFlags, DWORD{COPY_FILE_FAIL_IF_EXISTS});
-        }
-        ::SetFileAttributesW((dir.Path() / "src.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::SetFileAttributesW((dir.Path() / "copy.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(scene.calls.copyFlags, copyFile2 ? DWORD{COPY_FILE_FAIL_IF_EXISTS} : 0);
     }
 }
 
@@ -178,51 +189,42 @@ TEST(Win32FileServices, CopyKeepsDataLastWriteTimeAndAttributes) {
 // file system has it, and skipped with the reason where it does not.
 TEST(Win32FileServices, KeepsStreamsEncryptionAndHolesWhereTheFileSystemHasThem) {
     TempDir dir;
-    const auto source = dir.Path() / "download.exe";
-    WriteFile(source, "MZ");
     const FileServices fso;
     std::vector<std::string> missing;
 
+    WriteFile(dir.Path() / "download.exe", "MZ");
     WriteFile(dir.Path() / "download.exe:Zone.Identifier", "[ZoneTransfer]\r\nZoneId=3\r\n");
-    WIN32_FIND_STREAM_DATA stream;
-    const HANDLE streams = ::FindFirstStreamW(source.c_str(), FindStreamInfoStandard, &stream, 0);
-    const bool namedStreams = streams != INVALID_HANDLE_VALUE && ::FindNextStreamW(streams, &stream);
-    if (streams != INVALID_HANDLE_VALUE) ::FindClose(streams);
-    if (!namedStreams) missing.push_back("named streams");
+    if (ListFolder(dir.Path()) == Names{"download.exe"}) {  // the stream is no file of its own
+        std::filesystem::create_directory(dir.Path() / "out");
+        fso.CopyNoReplace(dir.U16("download.exe"), dir.U16("out"), u"renamed.exe");
+        EXPECT_EQ(ReadFile(dir.Path() / "out" / "renamed.exe:Zone.Identifier"), "[ZoneTransfer]\r\nZoneId=3\r\n");
+    } else {
+        missing.push_back("named streams");
+    }
 
     const auto sparse = dir.Path() / "disk.img";
     WriteFile(sparse, "");
-    {
-        const HANDLE file = ::CreateFileW(sparse.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        DWORD done = 0;
-        ::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &done, nullptr);
-        LARGE_INTEGER end{};
-        end.QuadPart = LONGLONG{1} << 30;
-        ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-        ::SetEndOfFile(file);
-        ::CloseHandle(file);
-    }
-    const bool holes = (AttributesOf(sparse) & FILE_ATTRIBUTE_SPARSE_FILE) != 0;
-    if (!holes) missing.push_back("sparse files");
-
-    const auto secret = dir.Path() / "secret.txt";
-    WriteFile(secret, "confidential");
-    const bool encryption = ::EncryptFileW(secret.c_str()) && (AttributesOf(secret) & FILE_ATTRIBUTE_ENCRYPTED) != 0;
-    if (!encryption) missing.push_back("encryption");
-
-    if (namedStreams) {
-        std::filesystem::create_directory(dir.Path() / "out");
-        fso.CopyNoReplace(test::U16(source), dir.U16("out"), u"renamed.exe");
-        EXPECT_EQ(ReadFile(dir.Path() / "out" / "renamed.exe:Zone.Identifier"), "[ZoneTransfer]\r\nZoneId=3\r\n");
-    }
-    if (holes) {
+    const HANDLE file = ::CreateFileW(sparse.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD done = 0;
+    ::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &done, nullptr);
+    LARGE_INTEGER end{};
+    end.QuadPart = LONGLONG{1} << 30;
+    ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    ::SetEndOfFile(file);
+    ::CloseHandle(file);
+    if ((AttributesOf(sparse) & FILE_ATTRIBUTE_SPARSE_FILE) != 0) {
         fso.CopyNoReplace(test::U16(sparse), dir.U16(), u"copy.img");
         EXPECT_NE(AttributesOf(dir.Path() / "copy.img") & FILE_ATTRIBUTE_SPARSE_FILE, 0u);
         DWORD high = 0;
         const DWORD low = ::GetCompressedFileSizeW((dir.Path() / "copy.img").c_str(), &high);
         EXPECT_LT((ULONGLONG{high} << 32 | low), ULONGLONG{1} << 20) << "the holes were written out";
+    } else {
+        missing.push_back("sparse files");
     }
-    if (encryption) {
+
+    const auto secret = dir.Path() / "secret.txt";
+    WriteFile(secret, "confidential");
+    if (::EncryptFileW(secret.c_str()) && (AttributesOf(secret) & FILE_ATTRIBUTE_ENCRYPTED) != 0) {
         // Encrypted, or refused; never a plain copy.
         const std::u16string error = ErrorOf([&] { fso.CopyNoReplace(test::U16(secret), dir.U16(), u"copy.txt"); });
         if (error.empty()) {
@@ -230,120 +232,80 @@ TEST(Win32FileServices, KeepsStreamsEncryptionAndHolesWhereTheFileSystemHasThem)
         } else {
             EXPECT_FALSE(std::filesystem::exists(dir.Path() / "copy.txt"));
         }
+    } else {
+        missing.push_back("encryption");
     }
     if (missing.size() == 3) GTEST_SKIP() << "this file system has no named streams, sparse files or encryption";
     for (const std::string& what : missing) std::cout << "not checked, the file system lacks " << what << "\n";
 }
 
-// Also a file that appears under the name (in any case) while the copy is
-// written: the rename that gives the copy its name never replaces.
-TEST(Win32FileServices, NeverReplacesAFileAndLeavesNoTemporaryName) {
-    for (const bool race : {false, true}) {
-        TempDir dir;
-        WriteFile(dir.Path() / "src.txt", "mine");
-        if (!race) WriteFile(dir.Path() / "DST.txt", "theirs");
-        FaultyCalls calls;
-        calls.before = [&](FaultyCalls::Call call, int) -> DWORD {
-            if (race && call == FaultyCalls::Call::Rename) WriteFile(dir.Path() / "DST.txt", "theirs");
-            return 0;
-        };
-        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16(), u"dst.txt"); }),
-                  u"17:コピー先のファイル「" + dir.U16("dst.txt") +
-                      u"」を作成できません。同じ名前のファイルまたはフォルダーが既にあります。");
-        EXPECT_EQ(ReadFile(dir.Path() / "DST.txt"), "theirs");
-        EXPECT_EQ(ListFolder(dir.Path()), (Names{"DST.txt", "src.txt"})) << "race=" << race;
-    }
-}
-
+// A copy that fails or is stopped, either way of copying, leaves nothing of
+// its own: neither under its name nor under a temporary one. A file that
+// takes the name (in any case) while the copy is written stays as it is.
+// Wine's CopyFileExW never looks at its cancel flag, so a copy finished
+// after a stop is discarded before it gets its name.
 TEST(Win32FileServices, AFailedCopyLeavesNothing) {
     struct Row {
         const char* label;
-        FaultyCalls::Call at;
-        DWORD error;  // 0: the source is rewritten instead
-        std::u16string expected;  // %1 for the source, %2 for the target
+        Call at;                        // where it goes wrong: that call (the first use of it)
+        DWORD error;                    // fails with this, or 0
+        void (*meanwhile)(CopyScene&);  // or this happens just before it
+        std::u16string expected;        // %1 for the source, %2 for the target
+        Names left;
+        DWORD waited = 0;  // milliseconds, about
     };
-    for (const Row& row : {Row{"disk_full_read_only_left", FaultyCalls::Call::Copy, ERROR_DISK_FULL,
-                               u"28:コピー先のファイル「%2」への書き込みを完了できません。ディスクの空き領域が不足しています。"
-                               u"不要なファイルを削除して空き領域を増やしてから、もう一度ドロップしてください。"},
-                           Row{"source_rewritten", FaultyCalls::Call::Copy, 0,
-                               u"1006:コピー元のファイル「%1」がコピー中に変更されたため、コピーを取り消しました。"},
-                           Row{"rename_fails", FaultyCalls::Call::Rename, ERROR_ACCESS_DENIED,
-                               u"13:コピー先のファイル「%2」を作成できません。アクセスが拒否されました。"
-                               u"ファイルとフォルダーのアクセス許可を確認してから、もう一度ドロップしてください。"}}) {
-        TempDir dir;
-        WriteFile(dir.Path() / "src.txt", std::string(3 * 1024 * 1024, 'o'));
-        test::SetModified(dir.Path() / "src.txt", 2009, 11, 17, 9, 5, 3);
-        ASSERT_TRUE(::SetFileAttributesW((dir.Path() / "src.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-        FaultyCalls calls;
-        calls.before = [&](FaultyCalls::Call call, int) -> DWORD {
-            if (call != row.at) return 0;
-            if (row.error == 0) {
-                ::SetFileAttributesW((dir.Path() / "src.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
-                WriteFile(dir.Path() / "src.txt", std::string(3 * 1024 * 1024, 'n'));
+    const Row rows[] = {
+        {"disk_full_read_only_left", Call::Copy, ERROR_DISK_FULL, nullptr,
+         u"28:コピー先のファイル「%2」への書き込みを完了できません。ディスクの空き領域が不足しています。"
+         u"不要なファイルを削除して空き領域を増やしてから、もう一度ドロップしてください。",
+         {"src.txt"}},
+        {"source_rewritten", Call::Copy, 0,
+         [](CopyScene& scene) {
+             ::SetFileAttributesW((scene.dir.Path() / "src.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+             WriteFile(scene.dir.Path() / "src.txt", std::string(3 * 1024 * 1024, 'n'));
+         },
+         u"1006:コピー元のファイル「%1」がコピー中に変更されたため、コピーを取り消しました。", {"src.txt"}},
+        {"name_taken_meanwhile", Call::Rename, 0, [](CopyScene& scene) { WriteFile(scene.dir.Path() / "DST.txt", "theirs"); },
+         u"17:コピー先のファイル「%2」を作成できません。同じ名前のファイルまたはフォルダーが既にあります。",
+         {"DST.txt", "src.txt"}},
+        {"rename_refused", Call::Rename, ERROR_ACCESS_DENIED, nullptr,
+         u"13:コピー先のファイル「%2」を作成できません。アクセスが拒否されました。"
+         u"ファイルとフォルダーのアクセス許可を確認してから、もう一度ドロップしてください。",
+         {"src.txt"}},
+        // A virus scanner that never lets go of the new file: about a second.
+        {"held_by_a_scanner", Call::Rename, ERROR_SHARING_VIOLATION, nullptr,
+         u"16:コピー先のファイル「%2」を作成できません。ファイルが使用中です。"
+         u"このファイルを使用しているアプリを閉じてから、もう一度ドロップしてください。",
+         {"src.txt"}, 1000},
+        {"stopped", Call::Copy, 0, [](CopyScene& scene) { scene.stop.request_stop(); }, u"4:操作が中断されました。",
+         {"src.txt"}},
+    };
+    for (const Row& row : rows) {
+        for (const bool copyFile2 : {false, true}) {
+            SCOPED_TRACE(std::string(row.label) + (copyFile2 ? " CopyFile2" : " CopyFileExW"));
+            CopyScene scene(copyFile2, std::string(3 * 1024 * 1024, 'o'));
+            scene.calls.before = [&](Call call, int) -> DWORD {
+                if (call != row.at) return 0;
+                if (row.meanwhile) row.meanwhile(scene);
+                return row.error;
+            };
+            std::u16string expected = row.expected;
+            for (const auto& [mark, path] : {std::pair{u"%1", scene.dir.U16("src.txt")}, {u"%2", scene.dir.U16("dst.txt")}})
+                if (const size_t at = expected.find(mark); at != std::u16string::npos) expected.replace(at, 2, path);
+
+            EXPECT_EQ(scene.Copy(), expected);
+
+            EXPECT_EQ(ListFolder(scene.dir.Path()), row.left);
+            for (const std::string& name : row.left) {
+                if (name != "src.txt") {
+                    EXPECT_EQ(ReadFile(scene.dir.Path() / name), "theirs");
+                }
             }
-            return row.error;
-        };
-        std::u16string expected = row.expected;
-        expected.replace(expected.find(u"%"), 2, row.error == 0 ? dir.U16("src.txt") : dir.U16("dst.txt"));
-        EXPECT_EQ(ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16(), u"dst.txt"); }), expected)
-            << row.label;
-        EXPECT_EQ(ListFolder(dir.Path()), Names{"src.txt"}) << row.label;
-        ::SetFileAttributesW((dir.Path() / "src.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-}
-
-// A stop asked for during the copy: CopyFile2's progress routine cancels it;
-// Wine's CopyFileExW never looks at its cancel flag, so the finished copy is
-// discarded before it gets its name.
-TEST(Win32FileServices, AStopEndsTheCopyAndLeavesNothing) {
-    for (const bool copyFile2 : {false, true}) {
-        TempDir dir;
-        WriteFile(dir.Path() / "src.txt", std::string(1024 * 1024, 's'));
-        FaultyCalls calls;
-        calls.copyFile2 = copyFile2;
-        std::stop_source stop;
-        // CopyFile2: after its first piece; CopyFileExW: as it starts.
-        calls.onPiece = [&](int piece) {
-            if (piece == 2) stop.request_stop();
-        };
-        calls.before = [&](FaultyCalls::Call, int) -> DWORD {
-            if (!copyFile2) stop.request_stop();
-            return 0;
-        };
-        EXPECT_EQ(ErrorOf([&] {
-                      FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16(), u"dst.txt", stop.get_token());
-                  }),
-                  u"4:操作が中断されました。")
-            << "copyFile2=" << copyFile2;
-        if (copyFile2) {
-            EXPECT_EQ(calls.pieces, 2);
-        }
-        EXPECT_EQ(ListFolder(dir.Path()), Names{"src.txt"}) << "copyFile2=" << copyFile2;
-    }
-}
-
-// A virus scanner holding the new file for a moment is waited for, about a
-// second in all, without sleeping here (the waits are only counted).
-TEST(Win32FileServices, SharingViolationsAfterTheCopyAreRetriedBriefly) {
-    for (const int failures : {3, 1000}) {
-        TempDir dir;
-        WriteFile(dir.Path() / "src.txt", "scanned");
-        FaultyCalls calls;
-        calls.before = [&](FaultyCalls::Call call, int count) -> DWORD {
-            return call == FaultyCalls::Call::Rename && count <= failures ? ERROR_SHARING_VIOLATION : 0;
-        };
-        const std::u16string error =
-            ErrorOf([&] { FileServices(calls).CopyNoReplace(dir.U16("src.txt"), dir.U16(), u"dst.txt"); });
-        const DWORD waited = std::accumulate(calls.waits.begin(), calls.waits.end(), DWORD{0});
-        if (failures == 3) {
-            EXPECT_EQ(error, u"");
-            EXPECT_EQ(calls.waits.size(), 3u);
-            EXPECT_EQ(ReadFile(dir.Path() / "dst.txt"), "scanned");
-        } else {
-            EXPECT_EQ(error.substr(0, 3), u"16:");
-            EXPECT_GE(waited, 900u);
-            EXPECT_LE(waited, 1100u);
-            EXPECT_EQ(ListFolder(dir.Path()), Names{"src.txt"});
+            const DWORD waited = std::accumulate(scene.calls.waits.begin(), scene.calls.waits.end(), DWORD{0});
+            EXPECT_NEAR(waited, row.waited, row.waited / 10);
+            if (scene.stop.stop_requested()) {
+                EXPECT_EQ(scene.calls.Count(Call::Piece), 0) << "copied on after the stop";
+            }
         }
     }
 }
@@ -398,10 +360,7 @@ TEST(Win32FileServices, ListingRemovesOnlyTheTemporaryCopiesOfEndedBatches) {
     TempDir dir;
     const TemporaryOwner self = ThisProcess();
     ASSERT_NE(self.start, 0u) << "the process's creation time is unknown";
-    const auto name = [](const TemporaryOwner& owner) {
-        const std::u16string text = TemporaryCopyName(owner);
-        return std::string(text.begin(), text.end());
-    };
+    const auto name = [](const TemporaryOwner& owner) { return test::FsPath(TemporaryCopyName(owner)).string(); };
     const std::string ended = name({self.host, self.process, self.start + 1});   // an earlier process with our id
     const std::string endedReadOnly = name({self.host, self.process, self.start - 1});
     const std::string noProcess = name({self.host, 0xFFFFFFF0, self.start});     // no process has this id
