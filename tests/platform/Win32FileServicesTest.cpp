@@ -235,7 +235,8 @@ TEST(Win32FileServices, KeepsStreamsEncryptionAndHolesWhereTheFileSystemHasThem)
     } else {
         missing.push_back("encryption");
     }
-    if (missing.size() == 3) GTEST_SKIP() << "this file system has no named streams, sparse files or encryption (Wine emulates none of them)";
+    if (missing.size() == 3)
+        GTEST_SKIP() << "this file system has no named streams, sparse files or encryption (Wine emulates none of them)";
     for (const std::string& what : missing) std::cout << "not checked, the file system lacks " << what << "\n";
 }
 
