@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <new>
 
 #include "BatchEvents.h"
@@ -19,21 +20,31 @@ namespace {
 
 std::u16string ReportText(const Error& error) { return Decimal(error.Number()) + u":" + error.Description(); }
 
-// Copies source as name, or as the first free numbered variant of it,
-// into folder.
+// How many times in a row a name may be lost right after the copy made it
+// before the batch stops trying: a disk that does not keep what it is told
+// would otherwise use up every number.
+constexpr int kLostNamesAllowed = 3;
+
+// Copies source into target.folder once, and gives the copy target.name or
+// the first free numbered variant of it.
 void CopyFileTo(FileServices& fso, TakenNames& taken, std::u16string_view source, const CopyTarget& target,
                 const std::stop_token& stop) {
+    const std::unique_ptr<PendingCopy> copy = fso.CopyData(source, target.folder, target.name, stop);
+    int lostInARow = 0;
     for (;;) {
         const std::u16string unique = GetUniquePath(fso, taken, target.folder, target.name);
         try {
-            fso.CopyNoReplace(source, target.folder, unique, stop);
+            copy->Name(unique);
             taken.AddGiven(target.folder, unique);
             return;
-        } catch (const NameTakenError&) {
+        } catch (const NameTakenError& error) {
             // Another program saved a file under the name since it was
             // found free: that file stays, and the copy takes the next
             // number. A folder of the name is in the way, as before.
-            if (!fso.FileExists(target.folder + kPathSeparator + unique)) throw;
+            const std::u16string path = target.folder + kPathSeparator + unique;
+            if (!fso.FileExists(path)) throw;
+            lostInARow = error.LostAfterCreate() ? lostInARow + 1 : 0;
+            if (lostInARow == kLostNamesAllowed) throw NameNotKeptError(path);
             taken.Add(target.folder, unique);
         }
     }

@@ -13,6 +13,19 @@ namespace mirado {
 
 class SystemCalls;
 
+// A copy whose data is written and checked, waiting in its output folder for
+// its name: unnamed where the file system allows it, else under a temporary
+// name of ours that this process holds until the copy is named or dropped.
+// Destroying it unnamed leaves nothing of it. One thread at a time.
+class PendingCopy {
+public:
+    virtual ~PendingCopy() = default;
+    // Gives the copy name in its folder, never in place of anything. A taken
+    // name throws NameTakenError and leaves the copy pending, to be named
+    // again; any other failure throws Error.
+    virtual void Name(std::u16string_view name) = 0;
+};
+
 // Path splitting, existence tests, the last-modified time, the copy and the
 // folder creation that the batch engine uses. Paths are UTF-16 here and are
 // converted to the file system's encoding only inside these members.
@@ -71,6 +84,12 @@ public:
     // StopRequested, leaving nothing of it.
     void CopyNoReplace(std::u16string_view source, std::u16string_view folder, std::u16string_view name,
                        std::stop_token stop = {}) const;
+    // The two halves of CopyNoReplace: the data, copied into folder and
+    // checked, and then its name, which is given (and may be tried again
+    // with another name) without copying the data again. name is the name
+    // the copy is meant to have, which a failure of the data names.
+    std::unique_ptr<PendingCopy> CopyData(std::u16string_view source, std::u16string_view folder,
+                                          std::u16string_view name, std::stop_token stop = {}) const;
 
     // Creates the folder and every missing folder above it. Throws, saying
     // why, when it could not be created or its name is taken by something
