@@ -8,9 +8,11 @@
 
 #include "ErrorText.h"
 #include "FileCopy.h"
+#include "NameClaim.h"
 #include "PathText.h"
 #include "SystemCalls.h"
 #include "TemporaryName.h"
+#include "ThisMachine.h"
 #include "Utf.h"
 
 namespace mirado {
@@ -140,6 +142,7 @@ void WaitingCopy::Name(std::u16string_view givenName) {
         committed = file_->Commit(name);
     }
     if (committed == NewFile::kCloseFailed) throw SystemError(file_->CloseError(), kCannotWriteTarget, target);
+    if (committed == kNoFileIdentity) throw NoFileIdentityError(folder_);
     if (committed == NewFile::kClaimLost)
         throw NameTakenError(SystemError(EEXIST, kCannotCreateTarget, target), true);
     if (committed != 0) ThrowCannotName(calls_, folderFd_.Get(), committed, target);

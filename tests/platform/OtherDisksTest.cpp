@@ -65,8 +65,8 @@ TEST(OtherDisks, RefusalsAndLateFailuresSayWhyAndLeaveNothing) {
         std::u16string report;   // after the path of the copy
     };
     const std::u16string refused = u"」を作成できません。このディスクはこのファイル名を受け付けません（FAT や exFAT のディスクでは"
-                                   u"「\" * : < > ? \\ |」を名前に使えません）。変換の種類か置換後の文字列を変えてから、"
-                                   u"もう一度ドロップしてください。";
+                                   u"「\" * : < > ? \\ |」を名前に使えず、ディスクによっては日本語の名前も使えません）。"
+                                   u"変換の種類か置換後の文字列を変えてから、もう一度ドロップしてください。";
     const std::u16string unwritten = u"」への書き込みを完了できません。";
     for (const Row& row :
          {Row{"kernel_vfat_name", {"fat-names"}, u"?", u"22:コピー先のファイル「" + std::u16string(refused)},
