@@ -48,10 +48,16 @@ int OwnFile::Create(int folderFd, bool claimRecord, mode_t mode) {
         // removed it already leaves the name to someone else. Either way the
         // file is not ours to use, and another name is. Where the disk has
         // no locks, no cleaner can take one either.
-        const bool taken = calls_.Flock(lock, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-        if (!taken && StillAt(calls_, folderFd, name, lock)) {
+        const bool locked = calls_.Flock(lock, LOCK_EX | LOCK_NB) == 0;
+        const bool taken = !locked && errno == EWOULDBLOCK;
+        // A cleaner removes only while it holds the lock: once we hold it, a
+        // file with a link left is still ours, under the name we gave it.
+        struct stat mine {};
+        if (!taken && (locked ? calls_.FStat(lock, &mine) == 0 && mine.st_nlink > 0
+                              : StillAt(calls_, folderFd, name, lock))) {
             folderFd_ = folderFd;
             lockFd_ = lock;
+            locked_ = locked;
             name_ = std::move(name);
             return fd;
         }
@@ -63,7 +69,9 @@ int OwnFile::Create(int folderFd, bool claimRecord, mode_t mode) {
 }
 
 void OwnFile::Remove() {
-    if (lockFd_ >= 0 && StillAt(calls_, folderFd_, name_, lockFd_)) calls_.UnlinkAt(folderFd_, name_.c_str(), 0);
+    // Under our lock no cleaner takes the name; without one, it is checked.
+    if (lockFd_ >= 0 && (locked_ || StillAt(calls_, folderFd_, name_, lockFd_)))
+        calls_.UnlinkAt(folderFd_, name_.c_str(), 0);
     LetGo();
 }
 

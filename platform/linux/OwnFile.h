@@ -40,6 +40,7 @@ private:
     SystemCalls& calls_;
     int folderFd_ = -1;
     int lockFd_ = -1;
+    bool locked_ = false;  // false on a disk without locks
     std::string name_;
 };
 

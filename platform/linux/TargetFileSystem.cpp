@@ -64,7 +64,10 @@ int ProbeNaming(SystemCalls& calls, int folderFd, TargetFileSystem& fs) {
     fs.renameNoReplace = calls.RenameNoReplace(folderFd, probe.Name().c_str(), renamed.c_str()) == 0;
     // The other names are the same file, held by the probe's lock meanwhile.
     if (fs.links) calls.UnlinkAt(folderFd, linked.c_str(), 0);
-    if (fs.renameNoReplace) calls.UnlinkAt(folderFd, renamed.c_str(), 0);
+    if (fs.renameNoReplace) {
+        calls.UnlinkAt(folderFd, renamed.c_str(), 0);
+        probe.LetGo();  // its own name is gone with the rename
+    }
     fs.namingProbed = true;
     return 0;
 }
