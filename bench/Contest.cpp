@@ -66,7 +66,7 @@ void Settle(const Contest& contest, bool big) {
     const std::string bin = contest.folder.substr(0, contest.folder.rfind('/')) + "/retired";
     MakeFolder(bin);
     for (const std::string& out : {contest.oursOut, contest.cpOut}) {
-        if (big) {
+        if (big || contest.deleteOutputs) {
             RemoveTree(out);
         } else if (std::rename(out.c_str(), (bin + "/" + std::to_string(++retired)).c_str()) != 0 && errno != ENOENT) {
             throw std::runtime_error("cannot move " + out + " away: " + std::strerror(errno));
