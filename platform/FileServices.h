@@ -72,6 +72,12 @@ public:
     void CopyNoReplace(std::u16string_view source, std::u16string_view folder, std::u16string_view name,
                        std::stop_token stop = {}) const;
 
+    // How many copies a batch may have under way at once, counting those
+    // that wait for their names (they keep what they hold): a small fixed
+    // number, lowered to what the limit of open files leaves for them.
+    int CopiesAtOnce() const;
+    static constexpr int kMostCopiesAtOnce = 8;
+
     // Creates the folder and every missing folder above it. Throws, saying
     // why, when it could not be created or its name is taken by something
     // that is not a folder of its own.

@@ -2,8 +2,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -257,6 +259,28 @@ void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view
     if (unnamedFiles_ && CopyOnce(batch, source, folder, name, true, stop)) return;
     unnamedFiles_ = false;
     CopyOnce(batch, source, folder, name, false, stop);
+}
+
+int FileServices::CopiesAtOnce() const {
+    // A copy under way holds up to four descriptors: its source, its new
+    // file, the output folder (its own) and the lock of a temporary name or
+    // a claim's record. The limit counts every descriptor of the process,
+    // so those open now (the window's, the libraries') are left aside, with
+    // room for the batch's own listings of folders.
+    constexpr long kPerCopy = 4;
+    constexpr long kSpare = 16;
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 1;
+    if (limit.rlim_cur == RLIM_INFINITY) return kMostCopiesAtOnce;
+    long open = 64;  // without /proc, a guess on the safe side
+    if (DIR* fds = ::opendir("/proc/self/fd")) {
+        open = -1;  // the listing's own
+        while (const struct dirent* entry = ::readdir(fds))
+            if (entry->d_name[0] != '.') ++open;
+        ::closedir(fds);
+    }
+    const long room = static_cast<long>(std::min<rlim_t>(limit.rlim_cur, 1 << 20)) - open - kSpare;
+    return static_cast<int>(std::clamp(room / kPerCopy, 1L, static_cast<long>(kMostCopiesAtOnce)));
 }
 
 long FileServices::MakeOneFolder(std::u16string_view path) const {

@@ -322,6 +322,12 @@ long FileServices::MakeOneFolder(std::u16string_view path) const {
     return error == ERROR_ALREADY_EXISTS ? 0 : static_cast<long>(error);
 }
 
+int FileServices::CopiesAtOnce() const {
+    // Handles have no limit of their own that a few copies could meet; the
+    // bound is Linux's, by the same reasoning (not measured on Windows).
+    return kMostCopiesAtOnce;
+}
+
 void FileServices::RemoveFolderIfEmpty(std::u16string_view path) const {
     // RemoveDirectoryW removes only an empty folder.
     calls_->RemoveFolder(LongPath(*calls_, path).c_str());
