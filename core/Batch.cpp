@@ -20,20 +20,29 @@ namespace {
 
 std::u16string ReportText(const Error& error) { return Decimal(error.Number()) + u":" + error.Description(); }
 
-// Gives the finished copy target's name, or the first free numbered variant
-// of it. Only the batch's thread names, and only it asks and tells taken.
+// How many times in a row a name may be lost right after the copy made it
+// before the batch stops trying: a disk that does not keep what it is told
+// would otherwise use up every number.
+constexpr int kLostNamesAllowed = 3;
+
+// Gives the finished copy target.name or the first free numbered variant of
+// it. Only the batch's thread names, and only it asks and tells taken.
 void NameCopy(FileServices& fso, TakenNames& taken, PendingCopy& copy, const CopyTarget& target) {
+    int lostInARow = 0;
     for (;;) {
         const std::u16string unique = GetUniquePath(fso, taken, target.folder, target.name);
         try {
             copy.Name(unique);
             taken.AddGiven(target.folder, unique);
             return;
-        } catch (const NameTakenError&) {
+        } catch (const NameTakenError& error) {
             // Another program saved a file under the name since it was
             // found free: that file stays, and the copy takes the next
             // number. A folder of the name is in the way, as before.
-            if (!fso.FileExists(target.folder + kPathSeparator + unique)) throw;
+            const std::u16string path = target.folder + kPathSeparator + unique;
+            if (!fso.FileExists(path)) throw;
+            lostInARow = error.LostAfterCreate() ? lostInARow + 1 : 0;
+            if (lostInARow == kLostNamesAllowed) throw NameNotKeptError(path);
             taken.Add(target.folder, unique);
         }
     }

@@ -27,6 +27,14 @@ Error InvalidNewNameError(std::u16string_view source, std::u16string_view name) 
     return Error(kErrorInvalidNewName, WithPaths(kInvalidNewName, source, name));
 }
 
+Error NameNotKeptError(std::u16string_view target) {
+    return Error(kErrorNameNotKept,
+                 WithPath(u"コピー先のファイル「%1」を作成できません。作成したファイルが、直後に別のファイルに変わりました（3 回続けて）。"
+                          u"このディスクが作成したファイルを保てていないか、別のプログラムが同じ名前を使い続けています。"
+                          u"ディスクを確認してから、もう一度ドロップしてください。",
+                          target));
+}
+
 Error TooManyFilesError() {
     return Error(kErrorInvalidPropertyValue, u"ドロップされたファイルが多すぎるため、進行状況を表示できません。");
 }

@@ -28,7 +28,15 @@ private:
 // the copy was discarded, so the caller may try another name.
 class NameTakenError : public Error {
 public:
-    explicit NameTakenError(Error error) : Error(std::move(error)) {}
+    // lostAfterCreate: the name was ours a moment before (created by this
+    // copy) and then was not: a disk that does not keep what it was told,
+    // or another program that takes every name at once.
+    explicit NameTakenError(Error error, bool lostAfterCreate = false)
+        : Error(std::move(error)), lostAfterCreate_(lostAfterCreate) {}
+    bool LostAfterCreate() const noexcept { return lostAfterCreate_; }
+
+private:
+    bool lostAfterCreate_;
 };
 
 // A copy ended because a stop was asked for (the window is closing); nothing

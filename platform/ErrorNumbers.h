@@ -38,6 +38,7 @@ enum ErrorNumber : int {
     kErrorNotRealFolder = 1005,
     kErrorSourceChanged = 1006,
     kErrorNoCalendarDate = 1007,
+    kErrorNameNotKept = 1008,
 };
 
 }  // namespace mirado

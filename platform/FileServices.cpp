@@ -33,6 +33,11 @@ std::u16string FileServices::GetParentFolderName(std::u16string_view path) const
     return std::u16string(ParentOf(path));
 }
 
+void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view folder, std::u16string_view name,
+                                 std::stop_token stop) const {
+    CopyData(source, folder, name, std::move(stop))->Name(name);
+}
+
 bool FileServices::IsAbsolutePath(std::u16string_view path) const { return IsFullPath(path); }
 
 void FileServices::CreateFolder(std::u16string_view path) const {

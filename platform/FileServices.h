@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <stop_token>
@@ -12,6 +13,19 @@
 namespace mirado {
 
 class SystemCalls;
+
+// A copy whose data is written and checked, waiting in its output folder for
+// its name: unnamed where the file system allows it, else under a temporary
+// name of ours that this process holds until the copy is named or dropped.
+// Destroying it unnamed leaves nothing of it. One thread at a time.
+class PendingCopy {
+public:
+    virtual ~PendingCopy() = default;
+    // Gives the copy name in its folder, never in place of anything. A taken
+    // name throws NameTakenError and leaves the copy pending, to be named
+    // again; any other failure throws Error.
+    virtual void Name(std::u16string_view name) = 0;
+};
 
 // Path splitting, existence tests, the last-modified time, the copy and the
 // folder creation that the batch engine uses. Paths are UTF-16 here and are
@@ -71,6 +85,12 @@ public:
     // StopRequested, leaving nothing of it.
     void CopyNoReplace(std::u16string_view source, std::u16string_view folder, std::u16string_view name,
                        std::stop_token stop = {}) const;
+    // The two halves of CopyNoReplace: the data, copied into folder and
+    // checked, and then its name, which is given (and may be tried again
+    // with another name) without copying the data again. name is the name
+    // the copy is meant to have, which a failure of the data names.
+    std::unique_ptr<PendingCopy> CopyData(std::u16string_view source, std::u16string_view folder,
+                                          std::u16string_view name, std::stop_token stop = {}) const;
 
     // How many copies a batch may have under way at once, counting those
     // that wait for their names (they keep what they hold): a small fixed
@@ -116,7 +136,7 @@ private:
     // Cleared once a copy found that new files cannot be made unnamed here
     // (Linux without /proc or the privilege to link them in): later copies
     // go the temporary-name way at once.
-    mutable bool unnamedFiles_ = true;
+    mutable std::atomic<bool> unnamedFiles_{true};
 };
 
 }  // namespace mirado

@@ -25,32 +25,12 @@
 #include "PathText.h"
 #include "SystemCalls.h"
 #include "TemporaryName.h"
+#include "WaitingCopy.h"
 #include "Utf.h"
 
 namespace mirado {
 namespace {
 
-
-// Closes a descriptor when it goes out of scope.
-class FdGuard {
-public:
-    FdGuard(SystemCalls& calls, int fd) : calls_(calls), fd_(fd) {}
-    ~FdGuard() {
-        if (fd_ >= 0) calls_.Close(fd_);
-    }
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-    int Get() const { return fd_; }
-    int Release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    SystemCalls& calls_;
-    int fd_;
-};
 
 bool StatPath(SystemCalls& calls, std::u16string_view path, struct stat& info, bool followLinks) {
     const std::string native = ToUtf8(path);
@@ -62,35 +42,6 @@ bool StatPath(SystemCalls& calls, std::u16string_view path, struct stat& info, b
 void StatSource(SystemCalls& calls, const std::string& native, std::u16string_view source, struct stat& info) {
     if (calls.Stat(native.c_str(), &info) != 0) throw SystemError(errno, kCannotOpenSource, source);
     if (!S_ISREG(info.st_mode)) throw NotRegularFileError(source);
-}
-
-// Opens the source for reading after making sure it is a regular file, so a
-// FIFO or a device is never opened (that could block or never end). info
-// is what the open file says of itself.
-int OpenSource(SystemCalls& calls, std::u16string_view source, struct stat& info) {
-    const std::string native = ToUtf8(source);
-    StatSource(calls, native, source, info);
-    // O_NONBLOCK guards against the file being swapped for a FIFO in between;
-    // on a regular file it changes nothing, so it stays set.
-    const int fd = calls.Open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
-    if (fd < 0) throw SystemError(errno, kCannotOpenSource, source);
-    FdGuard guard(calls, fd);
-    if (calls.FStat(fd, &info) != 0) throw SystemError(errno, kCannotOpenSource, source);
-    if (!S_ISREG(info.st_mode)) throw NotRegularFileError(source);
-    return guard.Release();
-}
-
-bool SameTime(const struct timespec& a, const struct timespec& b) {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
-// Throws when the open source is no longer as it was when the copy began.
-void CheckUnchanged(SystemCalls& calls, int fd, const struct stat& before, std::u16string_view source) {
-    struct stat after {};
-    if (calls.FStat(fd, &after) != 0) throw SystemError(errno, kCannotOpenSource, source);
-    if (after.st_size != before.st_size || !SameTime(after.st_mtim, before.st_mtim) ||
-        !SameTime(after.st_ctim, before.st_ctim))
-        throw SourceChangedError(source);
 }
 
 // True for an entry that FileExists would not count: a folder of its own.
@@ -114,62 +65,12 @@ bool IsLeftOver(SystemCalls& calls, DIR* dir, const struct dirent& entry) {
     return HasEnded(calls, *owner);
 }
 
-// The failure to give the copy its name; a name that is taken (by a file
-// that another program saved meanwhile, or by a folder) can be retried.
-[[noreturn]] void ThrowCannotName(int error, std::u16string_view target) {
-    // The file system is known to offer the call made, so EINVAL is the name.
-    if (error == EINVAL) throw NameRefusedError(target);
-    if (error == EEXIST) throw NameTakenError(SystemError(error, kCannotCreateTarget, target));
-    throw SystemError(error, kCannotCreateTarget, target);
-}
-
 LocalDateTime ToLocal(SystemCalls& calls, const struct timespec& time, std::u16string_view path) {
     struct tm local {};
     if (!calls.LocalTime(time.tv_sec, &local)) throw NoCalendarDateError(path);
     const long long year = local.tm_year + 1900LL;
     if (year < 1 || year > 9999) throw NoCalendarDateError(path);
     return {static_cast<int>(year), local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
-}
-
-// One attempt at a copy; false when the unnamed file could not be linked in.
-bool CopyOnce(FileServices::BatchState& batch, std::u16string_view source, std::u16string_view folder,
-              std::u16string_view givenName, bool allowUnnamed, const std::stop_token& stop) {
-    SystemCalls& calls = batch.calls;
-    struct stat info {};
-    FdGuard sourceFd(calls, OpenSource(calls, source, info));
-
-    const std::u16string storedName(StoredName(givenName));
-    const std::u16string target = std::u16string(folder) + kPathSeparator + storedName;
-    // A copy is only made where its full path can name it.
-    const std::string name = ToUtf8(storedName);
-    if (name.size() > NAME_MAX || ToUtf8(target).size() >= PATH_MAX)
-        throw SystemError(ENAMETOOLONG, kCannotCreateTarget, target);
-
-    const int folderFd = batch.Folder(folder.empty() ? u"." : folder);
-    NewFile file(calls, folderFd, batch.Target());
-    if (info.st_size == 0) {
-        // Nothing to write, so nothing to be seen half done: the copy takes
-        // its name at once, once everything that could fail is behind it.
-        CheckUnchanged(calls, sourceFd.Get(), info, source);
-        const SourceAttributes attributes = ReadAttributes(calls, sourceFd.Get(), info);
-        if (const int error = file.CreateNamed(name, info.st_mode)) ThrowCannotName(error, target);
-        batch.Apply(attributes, file);
-    } else {
-        if (const int error = file.Create(allowUnnamed, info.st_mode))
-            throw SystemError(error, kCannotCreateTarget, target);
-        const int error = CopyData(calls, sourceFd.Get(), file.Fd(), info, batch.ways[info.st_dev], batch.buffer, stop,
-                                   file.Durable());
-        if (error == ECANCELED && stop.stop_requested()) throw StopRequested();
-        if (error != 0) throw SystemError(error, kCannotWriteTarget, target);
-        CheckUnchanged(calls, sourceFd.Get(), info, source);
-        batch.Apply(ReadAttributes(calls, sourceFd.Get(), info), file);
-    }
-    if (const int error = file.Finish(info.st_size)) throw SystemError(error, kCannotWriteTarget, target);
-    const int committed = file.Commit(name);
-    if (committed == NewFile::kCannotLinkUnnamed) return false;
-    if (committed == NewFile::kCloseFailed) throw SystemError(file.CloseError(), kCannotWriteTarget, target);
-    if (committed != 0) ThrowCannotName(committed, target);
-    return true;
 }
 
 }  // namespace
@@ -251,14 +152,12 @@ std::u16string FileServices::NameKey(std::u16string_view name) const {
     return std::u16string(name);
 }
 
-void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view folder, std::u16string_view name,
-                                 std::stop_token stop) const {
+std::unique_ptr<PendingCopy> FileServices::CopyData(std::u16string_view source, std::u16string_view folder,
+                                                    std::u16string_view name, std::stop_token stop) const {
     // A copy outside a batch is a batch of its own.
     std::unique_ptr<BatchState> single;
     BatchState& batch = batch_ ? *batch_ : *(single = std::make_unique<BatchState>(*calls_));
-    if (unnamedFiles_ && CopyOnce(batch, source, folder, name, true, stop)) return;
-    unnamedFiles_ = false;
-    CopyOnce(batch, source, folder, name, false, stop);
+    return std::make_unique<WaitingCopy>(batch, std::move(single), source, folder, name, unnamedFiles_, std::move(stop));
 }
 
 int FileServices::CopiesAtOnce() const {

@@ -69,7 +69,7 @@ int ClaimAndRename(SystemCalls& calls, int folderFd, const std::string& temporar
         struct stat now {};
         if (result == 0 && (calls.FStatAt(folderFd, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
                             !SameFile(now, claimed) || !IsEmptyClaim(now)))
-            result = EEXIST;  // another program took the name from us meanwhile
+            result = NewFile::kClaimLost;  // not the file we made a moment ago
         else if (result == 0 && calls.Rename(folderFd, temporaryName.c_str(), name.c_str()) != 0)
             result = errno;
         if (result != 0 && known) Unclaim(calls, folderFd, name, claimed);

@@ -63,10 +63,12 @@ public:
     // Gives the file the name without replacing anything. Returns 0, an
     // errno value (EEXIST when the name is taken), kCannotLinkUnnamed when
     // an unnamed file cannot be given a name here (create it again with a
-    // temporary name), or kCloseFailed when a file that is named while
+    // temporary name), kClaimLost, or kCloseFailed when a file that is named while
     // open failed to close: it was removed again, and CloseError says why.
     static constexpr int kCannotLinkUnnamed = -1;
     static constexpr int kCloseFailed = -2;
+    // The name was claimed and then found to hold another file.
+    static constexpr int kClaimLost = -3;
     int Commit(const std::string& name);
     int CloseError() const { return closeError_; }
 

@@ -1,6 +1,7 @@
 #include "SystemCalls.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <stdio.h>
 #include <sys/ioctl.h>
 #include <sys/xattr.h>
@@ -32,6 +33,10 @@ int SystemCalls::FStat(int fd, struct stat* info) { return ::fstat(fd, info); }
 int SystemCalls::FStatAt(int dirFd, const char* path, struct stat* info, int flags) {
     return ::fstatat(dirFd, path, info, flags);
 }
+
+int SystemCalls::DupFd(int fd) { return ::fcntl(fd, F_DUPFD_CLOEXEC, 0); }
+
+int SystemCalls::Flock(int fd, int operation) { return ::flock(fd, operation); }
 
 int SystemCalls::FStatFs(int fd, struct statfs* info) { return ::fstatfs(fd, info); }
 

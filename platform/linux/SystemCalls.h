@@ -19,6 +19,8 @@ public:
     virtual int Open(const char* path, int flags, mode_t mode);
     virtual int OpenAt(int dirFd, const char* path, int flags, mode_t mode);
     virtual int Close(int fd);
+    virtual int DupFd(int fd);                 // fcntl F_DUPFD_CLOEXEC
+    virtual int Flock(int fd, int operation);  // flock
     virtual int Stat(const char* path, struct stat* info);
     virtual int LStat(const char* path, struct stat* info);
     virtual int FStat(int fd, struct stat* info);

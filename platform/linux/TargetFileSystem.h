@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 namespace mirado {
 
 class SystemCalls;
@@ -16,6 +18,7 @@ struct TargetFileSystem {
     // when the data is flushed, at fsync or close (or not at all, when
     // no one asks): copies there are made durable before they get a name.
     bool defersErrors = false;
+    dev_t device = 0;  // which file system this is
 };
 
 // True for the file system of fd when it reports write errors late.

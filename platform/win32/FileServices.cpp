@@ -203,6 +203,65 @@ void CheckUnchanged(SystemCalls& calls, std::u16string_view source, HANDLE opene
         throw SourceChangedError(source);
 }
 
+// A copy whose data Windows has written under a temporary name of ours in
+// the output folder, held open until it is named or removed.
+class WaitingCopy final : public PendingCopy {
+public:
+    WaitingCopy(SystemCalls& calls, std::u16string_view source, std::u16string_view folder, std::u16string_view name,
+                const std::stop_token& stop)
+        : calls_(calls), folder_(folder) {
+        // The folder is held from here until the copy is named, so that it stays a folder of its own.
+        // Held open (readable, so that an unreadable source is reported as
+        // such) to tell afterwards whether the file at its path is still this one.
+        OpenFileInfo before;
+        const auto sourceFile = OpenRegularFile(calls, source, GENERIC_READ, before, kCannotOpenSource);
+        const std::u16string planned = folder_ + kPathSeparator + std::u16string(StoredName(name));
+        folderHandle_ = OpenTargetFolder(calls, folder_);
+
+        // A name of its own in the folder, which says whose it is.
+        const std::wstring from = LongPath(calls, source);
+        std::wstring temporary;
+        long error = 0;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            temporary = LongPath(calls, folder_ + kPathSeparator + TemporaryCopyName(ThisProcess()));
+            error = CopyByWindows(calls, from, temporary, stop);
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+        }
+        if (error != 0) {
+            // Windows removes what it wrote; whatever it left under the name is ours.
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) RemoveOwnFile(calls, temporary);
+            if (stop.stop_requested()) throw StopRequested();
+            throw SystemError(error, kCannotWriteTarget, planned);
+        }
+        copy_ = std::make_unique<TemporaryCopy>(calls, temporary);
+        if (copy_->Error() != 0) {
+            const long opened = copy_->Error();
+            copy_.reset();
+            RemoveOwnFile(calls, temporary);
+            throw SystemError(opened, kCannotCreateTarget, planned);
+        }
+        if (stop.stop_requested()) throw StopRequested();  // Wine's CopyFileExW never looks at the cancel flag
+        CheckUnchanged(calls, source, sourceFile->Get(), before, copy_->Info());
+    }
+
+    void Name(std::u16string_view name) override {
+        const std::u16string target = folder_ + kPathSeparator + std::u16string(StoredName(name));
+        if (LastComponent(target).size() > kNameMax) throw ReasonError(kErrorNameTooLong, kCannotCreateTarget, target);
+        if (const long error = copy_->Commit(LongPath(calls_, target))) {
+            // Taken meanwhile (in any case): nothing was replaced, another name may do.
+            if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+                throw NameTakenError(SystemError(error, kCannotCreateTarget, target));
+            throw SystemError(error, kCannotCreateTarget, target);
+        }
+    }
+
+private:
+    SystemCalls& calls_;
+    std::u16string folder_;
+    std::unique_ptr<HandleGuard> folderHandle_;
+    std::unique_ptr<TemporaryCopy> copy_;
+};
+
 }  // namespace
 
 std::optional<std::vector<std::u16string>> FileServices::ListFileNames(std::u16string_view folder) const {
@@ -272,48 +331,9 @@ void FileServices::CheckSourceFile(std::u16string_view source) const {
     OpenRegularFile(*calls_, source, FILE_READ_ATTRIBUTES, info, kCannotOpenSource);
 }
 
-void FileServices::CopyNoReplace(std::u16string_view source, std::u16string_view folder, std::u16string_view name,
-                                 std::stop_token stop) const {
-    SystemCalls& calls = *calls_;
-    // Held open (readable, so that an unreadable source is reported as
-    // such) to tell afterwards whether the file at its path is still this one.
-    OpenFileInfo before;
-    const auto sourceFile = OpenRegularFile(calls, source, GENERIC_READ, before, kCannotOpenSource);
-
-    const std::u16string target = std::u16string(folder) + kPathSeparator + std::u16string(StoredName(name));
-    if (LastComponent(target).size() > kNameMax) throw ReasonError(kErrorNameTooLong, kCannotCreateTarget, target);
-    const auto folderHandle = OpenTargetFolder(calls, folder);
-
-    // A name of its own in the folder, which says whose it is.
-    const std::wstring from = LongPath(calls, source);
-    std::wstring temporary;
-    long error = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = LongPath(calls, std::u16string(folder) + kPathSeparator + TemporaryCopyName(ThisProcess()));
-        error = CopyByWindows(calls, from, temporary, stop);
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
-    }
-    if (error != 0) {
-        // Windows removes what it wrote; whatever it left under the name is ours.
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) RemoveOwnFile(calls, temporary);
-        if (stop.stop_requested()) throw StopRequested();
-        throw SystemError(error, kCannotWriteTarget, target);
-    }
-
-    TemporaryCopy copy(calls, temporary);
-    if (copy.Error() != 0) {
-        RemoveOwnFile(calls, temporary);
-        throw SystemError(copy.Error(), kCannotCreateTarget, target);
-    }
-    if (stop.stop_requested()) throw StopRequested();  // Wine's CopyFileExW never looks at the cancel flag
-    CheckUnchanged(calls, source, sourceFile->Get(), before, copy.Info());
-
-    if (const long error = copy.Commit(LongPath(calls, target))) {
-        // Taken meanwhile (in any case): nothing was replaced, another name may do.
-        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
-            throw NameTakenError(SystemError(error, kCannotCreateTarget, target));
-        throw SystemError(error, kCannotCreateTarget, target);
-    }
+std::unique_ptr<PendingCopy> FileServices::CopyData(std::u16string_view source, std::u16string_view folder,
+                                                    std::u16string_view name, std::stop_token stop) const {
+    return std::make_unique<WaitingCopy>(*calls_, source, folder, name, stop);
 }
 
 long FileServices::MakeOneFolder(std::u16string_view path) const {
