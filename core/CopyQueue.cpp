@@ -81,7 +81,6 @@ void CopyQueue::Work() {
         lock.lock();
         slot.copy = std::move(copy);
         slot.copyError = error;
-        slot.crowded = error && started_ - named_ > 1;
         slot.done = true;
         changed_.notify_all();
     }
@@ -107,8 +106,10 @@ CopyQueue::Ready CopyQueue::Next() {
         } catch (const StopRequested&) {
             throw;
         } catch (const Error& error) {
+            // Whether others were under way then or not, alone it fails only
+            // for its own reasons.
             bool descriptors = false;
-            if (!slot.crowded || !CausedByCrowding(error, descriptors)) throw;
+            if (!CausedByCrowding(error, descriptors)) throw;
             RetryAlone(slot, descriptors);
         }
     }
@@ -131,7 +132,7 @@ void CopyQueue::RetryAlone(Slot& slot, bool lowerBound) {
             Slot& later = At(i);
             discarded.push_back(std::move(later.copy));
             later.copyError = nullptr;
-            later.crowded = later.done = false;
+            later.done = false;
         }
         started_ = named_ + 1;
         slot.copyError = nullptr;

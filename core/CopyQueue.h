@@ -61,7 +61,6 @@ private:
         std::unique_ptr<PendingCopy> copy;
         std::exception_ptr copyError;
         bool done = false;
-        bool crowded = false;  // other copies were held when it failed
     };
     Slot& At(int index) { return slots_[static_cast<std::size_t>(index % window_)]; }
     const std::u16string& Source(int index) const { return request_.files[static_cast<std::size_t>(index)]; }

@@ -50,6 +50,10 @@ int FaultySystemCalls::FSetXattr(int fd, const char* name, const void* value, si
     return Inject(Call::FSetXattr) ? -1 : SystemCalls::FSetXattr(fd, name, value, size);
 }
 
+int FaultySystemCalls::FUtimens(int fd, const struct timespec times[2]) {
+    return Inject(Call::FUtimens) ? -1 : SystemCalls::FUtimens(fd, times);
+}
+
 int FaultySystemCalls::RenameNoReplace(int dirFd, const char* oldName, const char* newName) {
     return Inject(Call::RenameNoReplace) ? -1 : SystemCalls::RenameNoReplace(dirFd, oldName, newName);
 }

@@ -15,7 +15,8 @@ namespace mirado::test {
 // the calling thread, outside the lock.
 class FaultySystemCalls : public SystemCalls {
 public:
-    enum class Call { Open, OpenUnnamed, OpenAt, Clone, CopyFileRange, FSetXattr, LinkAt, RenameNoReplace, Rename };
+    // FUtimens is the last call of a copy's data and attributes.
+    enum class Call { Open, OpenUnnamed, OpenAt, Clone, CopyFileRange, FSetXattr, FUtimens, LinkAt, RenameNoReplace, Rename };
 
     // The call fails with error from its (skip + 1)-th use on, times times.
     void Fail(Call call, int error, int skip = 0, int times = INT_MAX) {
@@ -33,6 +34,7 @@ public:
     int Clone(int sourceFd, int targetFd) override;
     ssize_t CopyFileRange(int sourceFd, off_t* sourceOffset, int targetFd, off_t* targetOffset, size_t length) override;
     int FSetXattr(int fd, const char* name, const void* value, size_t size) override;
+    int FUtimens(int fd, const struct timespec times[2]) override;
     int LinkAt(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath, int flags) override;
     int RenameNoReplace(int dirFd, const char* oldName, const char* newName) override;
     int Rename(int dirFd, const char* oldName, const char* newName) override;
