@@ -75,12 +75,20 @@ void Settle(const Contest& contest, bool big) {
     SyncFileSystem(contest.folder);
 }
 
-void RunOurs(const Contest& contest) {
+namespace {
+
+void RunEngine(const Contest& contest, int copiesAtOnce) {
     BenchEvents events;
     FileServices fso;
-    RunBatch({contest.drops, kConversionType, {}}, fso, events);
+    RunBatch({contest.drops, kConversionType, {}, copiesAtOnce}, fso, events);
     Check(!events.Failed(), "the engine reported: " + events.FirstReport());
 }
+
+}  // namespace
+
+void RunOurs(const Contest& contest) { RunEngine(contest, 0); }
+
+void RunOursAlone(const Contest& contest) { RunEngine(contest, 1); }
 
 void RunCp(const Contest& contest) {
     MakeFolder(contest.cpOut);

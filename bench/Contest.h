@@ -43,8 +43,10 @@ Contest MakeNumbering(const std::string& folder, int count);
 // that asks for it.
 void Settle(const Contest& contest, bool big = false);
 
-// One batch of each contender; both throw when it failed.
+// One batch of each contender; both throw when it failed. RunOursAlone copies
+// one file at a time, as the batch did before its copies overlapped.
 void RunOurs(const Contest& contest);
+void RunOursAlone(const Contest& contest);
 void RunCp(const Contest& contest);
 // Throws unless the folder out holds as many copies as the contest makes.
 void CheckCopies(const Contest& contest, const std::string& out);

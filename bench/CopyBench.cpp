@@ -13,6 +13,8 @@
 //               default caches, no copy_file_range), against `cp -p` on the
 //               same mount, with the requests per file of each
 //   big         one file of 1 GiB, against `cp -p`
+// Each of these also runs the batch with one copy at a time ("alone"), as
+// it ran before its copies overlapped.
 //   memory      the peak memory of a process that runs only the batch, for
 //               the 100,000 empty files (against cp's) and for the 1 GiB file
 // The contenders of a case run in alternating rounds on the same warm data;
@@ -216,6 +218,13 @@ void TimeOurs(benchmark::State& state, Contest& (*contest)(), bool big = false) 
     });
 }
 
+void TimeOursAlone(benchmark::State& state, Contest& (*contest)(), bool big = false) {
+    Guarded(state, [&] {
+        const Contest& c = contest();
+        TimeRounds(state, c, c.oursOut, big, mirado::bench::RunOursAlone);
+    });
+}
+
 void TimeCp(benchmark::State& state, Contest& (*contest)(), bool big = false) {
     Guarded(state, [&] {
         const Contest& c = contest();
@@ -332,16 +341,23 @@ void PrintSummary(const CollectingReporter& reporter) {
     std::printf("Wall times in ms, median of the rounds; \"per round\" is the range of the paired ratios.\n\n");
     mirado::bench::PrintRatioHeader();
     PrintRatioRow(reporter, "1 file dropped 2,000 times (numbering)", "numbering/ours", "numbering/cp", kNumberingTarget);
-    PrintRatioRow(reporter, "100,000 empty files, one batch", "empty/ours", "empty/cp", kEmptyTarget);
-    PrintRatioRow(reporter, "10,000 x 4 KiB, one batch", "small/ours", "small/cp", kSmallTarget);
-    PrintRatioRow(reporter, "1,000 x 1 MiB, one batch", "mid/ours", "mid/cp", kMidTarget);
-    PrintRatioRow(reporter, "1,000 x 64 KiB, share (1 ms a request)", "share/ours", "share/cp", kShareTarget);
-    PrintRatioRow(reporter, "1 GiB, one file", "big/ours", "big/cp", kBigTarget);
+    // Each case twice: the copies overlapping, and one file at a time (as before), against the same cp rounds.
+    const auto both = [&](const char* label, const std::string& key, double target) {
+        PrintRatioRow(reporter, label, key + "/ours", key + "/cp", target);
+        PrintRatioRow(reporter, "   one at a time", key + "/alone", key + "/cp", 0);
+    };
+    both("100,000 empty files, one batch", "empty", kEmptyTarget);
+    both("10,000 x 4 KiB, one batch", "small", kSmallTarget);
+    both("1,000 x 1 MiB, one batch", "mid", kMidTarget);
+    both("1,000 x 64 KiB, share (1 ms a request)", "share", kShareTarget);
+    both("1 GiB, one file", "big", kBigTarget);
     const std::vector<double> oursRequests = reporter.Counter("share/ours", "requests");
+    const std::vector<double> aloneRequests = reporter.Counter("share/alone", "requests");
     const std::vector<double> cpRequests = reporter.Counter("share/cp", "requests");
-    if (!oursRequests.empty() && !cpRequests.empty())
-        std::printf("   share: requests per file (median of the rounds) ours %.1f, cp -p %.1f\n",
-                    mirado::bench::Median(oursRequests), mirado::bench::Median(cpRequests));
+    if (!oursRequests.empty() && !aloneRequests.empty() && !cpRequests.empty())
+        std::printf("   share: requests per file (median of the rounds) ours %.1f, one at a time %.1f, cp -p %.1f\n",
+                    mirado::bench::Median(oursRequests), mirado::bench::Median(aloneRequests),
+                    mirado::bench::Median(cpRequests));
     std::printf("   baselines: one cp process per batch, given the same full paths as RunBatch:\n"
                 "   numbering `cp --backup=numbered -p -t OUT -- DIR/Photo.JPG` (2,000 times the same file),\n"
                 "   the others `cp -p -t OUT -- FILES...`.\n\n");
@@ -396,6 +412,9 @@ int main(int argc, char** argv) {
     g_loadWaitSeconds = static_cast<int>(EnvNumber("MIRADO_BENCH_LOAD_WAIT", g_loadWaitSeconds));
 
     const auto ours = [](Contest& (*c)(), bool big = false) { return [=](benchmark::State& s) { TimeOurs(s, c, big); }; };
+    const auto alone = [](Contest& (*c)(), bool big = false) {
+        return [=](benchmark::State& s) { TimeOursAlone(s, c, big); };
+    };
     const auto cp = [](Contest& (*c)(), bool big = false) { return [=](benchmark::State& s) { TimeCp(s, c, big); }; };
     RegisterRounds("numbering", kNumberingRounds, {{"ours", ours(Numbering)}, {"cp", cp(Numbering)}});
     for (int r = 0; r < kGrowthRounds; ++r) {
@@ -407,11 +426,11 @@ int main(int argc, char** argv) {
                 ->Unit(benchmark::kMillisecond);
         }
     }
-    RegisterRounds("small", kRounds, {{"ours", ours(Small)}, {"cp", cp(Small)}});
-    RegisterRounds("mid", kRounds, {{"ours", ours(Mid)}, {"cp", cp(Mid)}});
-    RegisterRounds("share", kRounds, {{"ours", ours(Share)}, {"cp", cp(Share)}});
-    RegisterRounds("empty", kRounds, {{"ours", ours(Empty)}, {"cp", cp(Empty)}});
-    RegisterRounds("big", kRounds, {{"ours", ours(Big, true)}, {"cp", cp(Big, true)}});
+    RegisterRounds("small", kRounds, {{"ours", ours(Small)}, {"alone", alone(Small)}, {"cp", cp(Small)}});
+    RegisterRounds("mid", kRounds, {{"ours", ours(Mid)}, {"alone", alone(Mid)}, {"cp", cp(Mid)}});
+    RegisterRounds("share", kRounds, {{"ours", ours(Share)}, {"alone", alone(Share)}, {"cp", cp(Share)}});
+    RegisterRounds("empty", kRounds, {{"ours", ours(Empty)}, {"alone", alone(Empty)}, {"cp", cp(Empty)}});
+    RegisterRounds("big", kRounds, {{"ours", ours(Big, true)}, {"alone", alone(Big, true)}, {"cp", cp(Big, true)}});
     benchmark::RegisterBenchmark("memory", PeakMemory)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
     CollectingReporter reporter;

@@ -29,7 +29,8 @@ CopyQueue::CopyQueue(const BatchRequest& request, FileServices& fso, int bound, 
           const std::lock_guard lock(mutex_);
           stopping_ = true;
           for (int i = named_; i < started_; ++i) At(i).stop.request_stop();
-          changed_.notify_all();
+          startable_.notify_all();
+          done_.notify_all();
       }) {
     if (bound_ > 1) {
         for (int i = 0; i < bound_; ++i) workers_.emplace_back([this] { Work(); });
@@ -53,7 +54,7 @@ void CopyQueue::PlanAhead() {
         }
         const std::lock_guard lock(mutex_);
         ++planned_;
-        changed_.notify_all();
+        startable_.notify_one();
     }
 }
 
@@ -64,7 +65,7 @@ bool CopyQueue::CanStart() {
 void CopyQueue::Work() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || CanStart(); });
+        startable_.wait(lock, [this] { return stopping_ || CanStart(); });
         if (stopping_) return;
         const int index = started_++;
         Slot& slot = At(index);
@@ -82,7 +83,7 @@ void CopyQueue::Work() {
         slot.copy = std::move(copy);
         slot.copyError = error;
         slot.done = true;
-        changed_.notify_all();
+        done_.notify_one();  // only the batch's thread waits there
     }
 }
 
@@ -97,7 +98,7 @@ CopyQueue::Ready CopyQueue::Next() {
     }
     {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return slot.done || (stopping_ && started_ == named_); });
+        done_.wait(lock, [&] { return slot.done || (stopping_ && started_ == named_); });
         if (!slot.done) throw StopRequested();  // stopped before it began
     }
     if (slot.copyError) {
@@ -122,7 +123,7 @@ void CopyQueue::RetryAlone(Slot& slot, bool lowerBound) {
         std::unique_lock lock(mutex_);
         paused_ = true;
         for (int i = named_ + 1; i < started_; ++i) At(i).stop.request_stop();
-        changed_.wait(lock, [this] {
+        done_.wait(lock, [this] {
             for (int i = named_ + 1; i < started_; ++i)
                 if (!At(i).done) return false;
             return true;
@@ -145,7 +146,7 @@ void CopyQueue::RetryAlone(Slot& slot, bool lowerBound) {
     // Fewer at once from now on, rather than meeting the limit on every file.
     if (lowerBound) bound_ = std::max(1, bound_ / 2);
     paused_ = false;
-    changed_.notify_all();
+    startable_.notify_all();
 }
 
 void CopyQueue::Named() {
@@ -154,7 +155,7 @@ void CopyQueue::Named() {
     const std::lock_guard lock(mutex_);
     slot.done = false;
     ++named_;
-    changed_.notify_all();
+    startable_.notify_one();
 }
 
 void CopyQueue::Abandon() noexcept {
@@ -162,7 +163,7 @@ void CopyQueue::Abandon() noexcept {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
         for (int i = named_; i < started_; ++i) At(i).stop.request_stop();
-        changed_.notify_all();
+        startable_.notify_all();
     }
     workers_.clear();  // joined: every copy has returned
     for (int i = named_; i < planned_; ++i) {

@@ -78,7 +78,8 @@ private:
     std::vector<Slot> slots_;  // by file index modulo window_
 
     std::mutex mutex_;  // guards what follows, and the slots between named_ and planned_
-    std::condition_variable changed_;
+    std::condition_variable startable_;  // workers wait here for a copy to start
+    std::condition_variable done_;       // the batch's thread waits here for a copy to end
     int bound_;
     int named_ = 0;    // files named (the next to name is this one)
     int started_ = 0;  // files whose copy was started
