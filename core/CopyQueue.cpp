@@ -1,6 +1,7 @@
 #include "CopyQueue.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "Error.h"
 #include "ErrorNumbers.h"
@@ -32,8 +33,12 @@ CopyQueue::CopyQueue(const BatchRequest& request, FileServices& fso, int bound, 
           startable_.notify_all();
           done_.notify_all();
       }) {
-    if (bound_ > 1) {
-        for (int i = 0; i < bound_; ++i) workers_.emplace_back([this] { Work(); });
+    for (int i = 0; bound_ > 1 && i < bound_; ++i) {
+        try {
+            workers_.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+            break;  // as many as the system gives; without any, one at a time here
+        }
     }
 }
 

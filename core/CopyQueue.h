@@ -57,7 +57,7 @@ private:
     struct Slot {
         CopyTarget target;
         std::exception_ptr planError;  // where it goes could not be settled
-        std::stop_source stop;         // this copy's own
+        std::stop_source stop{std::nostopstate};  // this copy's own, once it starts
         std::unique_ptr<PendingCopy> copy;
         std::exception_ptr copyError;
         bool done = false;
