@@ -90,8 +90,16 @@ Error SourceChangedError(std::u16string_view path) {
 Error NameRefusedError(std::u16string_view path) {
     return Error(kErrorInvalidArgument,
                  WithPath(u"コピー先のファイル「%1」を作成できません。このディスクはこのファイル名を受け付けません"
-                          u"（FAT や exFAT のディスクでは「\" * : < > ? \\ |」を名前に使えません）。"
+                          u"（FAT や exFAT のディスクでは「\" * : < > ? \\ |」を名前に使えず、ディスクによっては日本語の名前も使えません）。"
                           u"変換の種類か置換後の文字列を変えてから、もう一度ドロップしてください。",
+                          path));
+}
+
+Error NoFileIdentityError(std::u16string_view path) {
+    return Error(kErrorNotSupported,
+                 WithPath(u"コピー先のフォルダー「%1」のディスクはファイルごとに別の番号（i ノード番号）を示さないため、"
+                          u"コピーに名前を付けるときに、ほかのプログラムのファイルを置き換えないことを確かめられません。"
+                          u"別のディスクにコピーしてください。",
                           path));
 }
 

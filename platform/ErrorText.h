@@ -54,6 +54,10 @@ Error SourceChangedError(std::u16string_view path);
 // The disk at path refused the name (FAT and exFAT refuse " * : < > ? \ |).
 Error NameRefusedError(std::u16string_view path);
 
+// The disk of the folder at path gives files no identity (inode numbers)
+// to prove by that a name is held by our own file.
+Error NoFileIdentityError(std::u16string_view path);
+
 // The file's modification time is no date with a four-digit year.
 Error NoCalendarDateError(std::u16string_view path);
 

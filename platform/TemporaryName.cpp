@@ -53,7 +53,7 @@ std::u16string TemporaryClaimName(const TemporaryOwner& owner) { return OwnedNam
 
 bool IsClaimRecord(std::u16string_view name) { return name.ends_with(kClaimSuffix); }
 
-std::optional<TemporaryOwner> OwnerToCheck(std::u16string_view name, const TemporaryOwner& self) {
+std::optional<TemporaryOwner> OwnerOf(std::u16string_view name) {
     if (!name.starts_with(kPrefix)) return std::nullopt;
     const std::size_t suffix = name.ends_with(kSuffix) ? kSuffix.size() : name.ends_with(kClaimSuffix) ? kClaimSuffix.size() : 0;
     if (suffix == 0) return std::nullopt;
@@ -67,7 +67,13 @@ std::optional<TemporaryOwner> OwnerToCheck(std::u16string_view name, const Tempo
         fields[i] = *value;
         name.remove_prefix(i < 3 ? end + 1 : end);
     }
-    const TemporaryOwner owner{fields[0], fields[1], fields[2]};
+    return TemporaryOwner{fields[0], fields[1], fields[2]};
+}
+
+std::optional<TemporaryOwner> OwnerToCheck(std::u16string_view name, const TemporaryOwner& self) {
+    const std::optional<TemporaryOwner> parsed = OwnerOf(name);
+    if (!parsed) return std::nullopt;
+    const TemporaryOwner& owner = *parsed;
     // Another computer's processes cannot be asked; nor can one whose start
     // was unknown, or this very process.
     if (owner.host != self.host || owner.start == 0 || self.start == 0 || owner == self) return std::nullopt;

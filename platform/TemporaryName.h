@@ -33,6 +33,10 @@ std::u16string TemporaryCopyName(const TemporaryOwner& owner);
 std::u16string TemporaryClaimName(const TemporaryOwner& owner);
 bool IsClaimRecord(std::u16string_view name);
 
+// The owner that the name of a temporary copy or claim record of ours
+// says; nothing for any other name.
+std::optional<TemporaryOwner> OwnerOf(std::u16string_view name);
+
 // The owner of a temporary copy or claim record left in a folder, when name
 // is exactly one of ours that self may remove if that owner no longer runs: made on this
 // computer by another process (or an earlier one with self's id) whose start

@@ -6,6 +6,7 @@
 #   install-deps.sh test           the above plus GoogleTest, Google Benchmark,
 #                                  ICU, the tools the window tests use and
 #                                  libfuse3 (the file system that plays other disks)
+#                                  and exfat-fuse (a real exFAT stick through FUSE)
 #   install-deps.sh deb            the program plus what makes its Debian package
 #   install-deps.sh check          what scripts/fresh-machine-check.sh needs
 #   install-deps.sh windows-test   the mingw-w64 cross compiler, Wine and the
@@ -22,7 +23,7 @@ BUILD_PACKAGES=(g++ cmake make pkg-config
     xdg-utils)
 TEST_PACKAGES=(libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
     desktop-file-utils appstream xvfb xauth x11-apps imagemagick openbox xdotool libx11-dev
-    libfuse3-dev fuse3)
+    libfuse3-dev fuse3 exfat-fuse exfatprogs)
 WINDOWS_TEST_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64
     xvfb xauth xdotool openbox fonts-noto-cjk)
 WINDOWS_PACKAGES=(cmake ninja-build dpkg-dev g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools wixl

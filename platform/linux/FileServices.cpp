@@ -20,8 +20,7 @@
 #include "BatchState.h"
 #include "FileAttributes.h"
 #include "FileCopy.h"
-#include "NameClaim.h"
-#include "NewFile.h"
+#include "OwnFile.h"
 #include "PathText.h"
 #include "SystemCalls.h"
 #include "TemporaryName.h"
@@ -49,20 +48,6 @@ bool IsFolderEntry(SystemCalls& calls, DIR* dir, const struct dirent& entry) {
     if (entry.d_type != DT_UNKNOWN) return entry.d_type == DT_DIR;
     struct stat info {};
     return calls.FStatAt(dirfd(dir), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
-}
-
-// True for a temporary file that a batch of this user on this computer
-// left when it ended by force: a regular file under a name of ours whose
-// owner no longer runs. Only such names are ever looked at closely.
-bool IsLeftOver(SystemCalls& calls, DIR* dir, const struct dirent& entry) {
-    if (std::strncmp(entry.d_name, ".mirado-", 8) != 0) return false;
-    const std::optional<TemporaryOwner> owner = OwnerToCheck(FromUtf8(entry.d_name), ThisProcess());
-    if (!owner) return false;
-    struct stat info {};
-    if (calls.FStatAt(dirfd(dir), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_uid != ::geteuid())
-        return false;
-    return HasEnded(calls, *owner);
 }
 
 LocalDateTime ToLocal(SystemCalls& calls, const struct timespec& time, std::u16string_view path) {
@@ -119,30 +104,25 @@ std::optional<std::vector<std::u16string>> FileServices::ListFileNames(std::u16s
         calls_->Close(fd);
         return std::nullopt;
     }
-    std::vector<std::u16string> names;
-    std::vector<std::string> leftOvers;
+    std::vector<std::string> listing, ours;
     for (;;) {
         errno = 0;  // the end and a failure both give no entry
         const struct dirent* entry = calls_->ReadDir(dir);
         if (entry == nullptr) break;
         if (IsFolderEntry(*calls_, dir, *entry)) continue;  // "." and ".." are folders
-        if (ownFolder && IsLeftOver(*calls_, dir, *entry)) leftOvers.emplace_back(entry->d_name);
-        else names.push_back(FromUtf8(entry->d_name));
+        listing.emplace_back(entry->d_name);
+        if (ownFolder && std::strncmp(entry->d_name, ".mirado-", 8) == 0) ours.emplace_back(entry->d_name);
     }
     const bool complete = errno == 0;
-    for (const std::string& name : leftOvers) {
-        // A claim left by a kill is an empty file under a final name: it
-        // goes with its record, and is no name of the folder any more.
-        if (IsClaimRecord(FromUtf8(name))) {
-            if (const std::optional<std::string> claim = RemoveLeftOverClaim(*calls_, dirfd(dir), name.c_str()))
-                std::erase(names, FromUtf8(*claim));
-            continue;
-        }
-        // By its name in the open folder: a link put there meanwhile would go, not what it points to.
-        if (calls_->UnlinkAt(dirfd(dir), name.c_str(), 0) != 0) names.push_back(FromUtf8(name));
+    // Files that ended batches left are no names of the folder any more.
+    for (const std::string& name : ours) {
+        if (RemoveIfLeftOver(*calls_, dirfd(dir), name, listing)) std::erase(listing, name);
     }
     calls_->CloseDir(dir);
     if (!complete) return std::nullopt;
+    std::vector<std::u16string> names;
+    names.reserve(listing.size());
+    for (const std::string& name : listing) names.push_back(FromUtf8(name));
     return names;
 }
 

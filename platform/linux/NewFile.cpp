@@ -1,13 +1,9 @@
 #include "NewFile.h"
 
 #include <fcntl.h>
-#include <pthread.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <optional>
-#include <sstream>
 
 #include "NameClaim.h"
 #include "PathText.h"
@@ -24,79 +20,11 @@ bool LinkNotOffered(int error) {
            error == EXDEV;
 }
 
-// A small file of /proc; empty, with errno set, when it cannot be read.
-std::string ReadProcFile(SystemCalls& calls, const std::string& path) {
-    const int fd = calls.Open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC, 0);
-    if (fd < 0) return {};
-    char buffer[1024];
-    const ssize_t got = calls.PRead(fd, buffer, sizeof buffer, 0);
-    const int error = got > 0 ? 0 : (got == 0 ? ENOENT : errno);
-    calls.Close(fd);
-    errno = error;
-    return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : std::string();
-}
-
-// The start of process pid, hashed with bootId; 0 when no such process
-// runs any more; nothing when /proc cannot tell.
-std::optional<std::uint64_t> StartOf(SystemCalls& calls, const std::string& bootId, std::uint64_t pid) {
-    const std::string stat = ReadProcFile(calls, "/proc/" + std::to_string(pid) + "/stat");
-    if (stat.empty()) return errno == ENOENT || errno == ESRCH ? std::optional<std::uint64_t>(0) : std::nullopt;
-    // "pid (name) state ppid ...": the name may hold anything, ")" too; the
-    // start time in clock ticks since boot is the 22nd field.
-    const std::size_t nameEnd = stat.rfind(')');
-    if (nameEnd == std::string::npos) return std::nullopt;
-    std::istringstream fields(stat.substr(nameEnd + 1));
-    std::string field;
-    fields >> field;
-    if (field == "Z" || field == "X") return 0;  // ended, not yet reaped
-    for (int number = 4; number <= 22; ++number) fields >> field;
-    if (!fields) return std::nullopt;
-    return HashOfText(bootId + " " + field);
-}
-
-struct Self {
-    TemporaryOwner owner;
-    std::string bootId;
-};
-
-// Facts of the process, read with the real calls.
-Self ReadSelf() {
-    SystemCalls& calls = SystemCalls::Real();
-    Self made;
-    std::string host = ReadProcFile(calls, "/proc/sys/kernel/hostname");
-    made.bootId = ReadProcFile(calls, "/proc/sys/kernel/random/boot_id");
-    while (!host.empty() && host.back() == '\n') host.pop_back();
-    while (!made.bootId.empty() && made.bootId.back() == '\n') made.bootId.pop_back();
-    made.owner = {HashOfText(host), static_cast<std::uint64_t>(::getpid()), 0};
-    if (!made.bootId.empty()) made.owner.start = StartOf(calls, made.bootId, made.owner.process).value_or(0);
-    return made;
-}
-
-std::atomic<bool> forked{false};
-
-// Read once, and again in a child process: a child writing under its
-// parent's name would have its files taken for the parent's, and kept.
-const Self& SelfOnce() {
-    static Self self = [] {
-        ::pthread_atfork(nullptr, nullptr, [] { forked.store(true, std::memory_order_relaxed); });
-        return ReadSelf();
-    }();
-    if (forked.load(std::memory_order_relaxed) && forked.exchange(false)) self = ReadSelf();
-    return self;
-}
-
 }  // namespace
-
-const TemporaryOwner& ThisProcess() { return SelfOnce().owner; }
-
-bool HasEnded(SystemCalls& calls, const TemporaryOwner& owner) {
-    const std::optional<std::uint64_t> start = StartOf(calls, SelfOnce().bootId, owner.process);
-    return start && *start != owner.start;
-}
 
 NewFile::~NewFile() {
     if (fd_ >= 0) calls_.Close(fd_);
-    if (!committed_ && !temporaryName_.empty()) calls_.UnlinkAt(folderFd_, temporaryName_.c_str(), 0);
+    if (committed_) temporary_.LetGo();  // else the temporary name goes with temporary_
 }
 
 int NewFile::Create(bool allowUnnamed, mode_t mode) {
@@ -108,17 +36,8 @@ int NewFile::Create(bool allowUnnamed, mode_t mode) {
         fs_.unnamedFiles = false;
     }
     requestedMode_ = 0600;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = ToUtf8(TemporaryCopyName(ThisProcess()));
-        fd_ = calls_.OpenAt(folderFd_, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC,
-                            requestedMode_);
-        if (fd_ >= 0) {
-            temporaryName_ = name;
-            return 0;
-        }
-        if (errno != EEXIST) return errno;
-    }
-    return EEXIST;
+    fd_ = temporary_.Create(folderFd_, false, requestedMode_);
+    return fd_ >= 0 ? 0 : errno;
 }
 
 int NewFile::CreateNamed(const std::string& name, mode_t mode) {
@@ -142,14 +61,15 @@ int NewFile::Finish(off_t size) {
         if (calls_.FStat(fd_, &info) != 0) return errno;
         if (info.st_size != size) return EIO;
     }
-    return temporaryName_.empty() ? 0 : CloseFd();
+    return temporary_.Name().empty() ? 0 : CloseFd();
 }
 
 int NewFile::Commit(const std::string& name) {
     if (committed_) return 0;
-    const int result = named_ ? 0 : temporaryName_.empty() ? CommitUnnamed(name) : CommitTemporary(name);
+    const int result = named_ ? 0 : temporary_.Name().empty() ? CommitUnnamed(name) : CommitTemporary(name);
     if (result != 0) return result;
     committed_ = true;
+    temporary_.LetGo();  // the temporary name is gone: the copy has its own
     if (fd_ < 0) return 0;
     // Named while open: a close that fails (a network share that reports
     // a full disk only now) takes the name away again, if it is still ours.
@@ -181,15 +101,15 @@ int NewFile::CommitTemporary(const std::string& name) {
     if (!fs_.namingProbed) {
         if (const int error = ProbeNaming(calls_, folderFd_, fs_)) return error;
     }
-    if (fs_.renameNoReplace) return calls_.RenameNoReplace(folderFd_, temporaryName_.c_str(), name.c_str()) == 0 ? 0 : errno;
+    const char* temporary = temporary_.Name().c_str();
+    if (fs_.renameNoReplace) return calls_.RenameNoReplace(folderFd_, temporary, name.c_str()) == 0 ? 0 : errno;
     if (fs_.links) {
         // A second link takes the name (NFS), and the temporary one goes.
-        if (calls_.LinkAt(folderFd_, temporaryName_.c_str(), folderFd_, name.c_str(), 0) != 0) return errno;
-        calls_.UnlinkAt(folderFd_, temporaryName_.c_str(), 0);
-        temporaryName_.clear();
+        if (calls_.LinkAt(folderFd_, temporary, folderFd_, name.c_str(), 0) != 0) return errno;
+        temporary_.Remove();
         return 0;
     }
-    return ClaimAndRename(calls_, folderFd_, temporaryName_, name);
+    return ClaimAndRename(calls_, folderFd_, fs_, temporary_.Name(), name);
 }
 
 }  // namespace mirado

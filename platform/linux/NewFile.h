@@ -4,22 +4,12 @@
 
 #include <string>
 
+#include "OwnFile.h"
 #include "TargetFileSystem.h"
-#include "TemporaryName.h"
 
 namespace mirado {
 
 class SystemCalls;
-
-// This process as the owner of the temporary files it writes: the
-// computer's name, the process id, and its start (the start time since boot
-// from /proc, with the boot's id, so that a process of an earlier boot never
-// matches). The start is unknown (0) without /proc.
-const TemporaryOwner& ThisProcess();
-
-// True only when owner's process is known to run no more: /proc has no
-// process of its id, or one that started at another time, or a zombie.
-bool HasEnded(SystemCalls& calls, const TemporaryOwner& owner);
 
 // A file being written in a folder that takes its final name only when it
 // is complete, and never in place of a file that has that name by then.
@@ -27,11 +17,12 @@ bool HasEnded(SystemCalls& calls, const TemporaryOwner& owner);
 // even if the program is killed. Where the file system offers no unnamed
 // files, or they cannot be linked in, it is written under a hidden,
 // exclusively created temporary name of its own, which is the only name
-// ever removed after a failure. That name says whose it is, so that a file
-// left by a process killed meanwhile can be told and removed later.
+// ever removed after a failure. That file is locked while it is ours, so
+// that one left by a process killed meanwhile can be told and removed later.
 class NewFile {
 public:
-    NewFile(SystemCalls& calls, int folderFd, TargetFileSystem& fs) : calls_(calls), folderFd_(folderFd), fs_(fs) {}
+    NewFile(SystemCalls& calls, int folderFd, TargetFileSystem& fs)
+        : calls_(calls), folderFd_(folderFd), fs_(fs), temporary_(calls) {}
     ~NewFile();  // removes the temporary name when the file was not committed
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
@@ -82,7 +73,7 @@ private:
     TargetFileSystem& fs_;
     int fd_ = -1;
     mode_t requestedMode_ = 0;
-    std::string temporaryName_;  // empty for an unnamed file
+    OwnFile temporary_;          // no name for an unnamed file
     bool named_ = false;         // created under its final name
     bool committed_ = false;
     int closeError_ = 0;

@@ -7,9 +7,10 @@
 #include <cerrno>
 #include <string>
 
-#include "NewFile.h"
+#include "OwnFile.h"
 #include "SystemCalls.h"
 #include "TemporaryName.h"
+#include "ThisMachine.h"
 #include "Utf.h"
 
 namespace mirado {
@@ -23,18 +24,12 @@ constexpr unsigned long kCephMagic = 0x00C36400;
 constexpr unsigned long kAfsFsMagic = 0x6B414653;
 constexpr unsigned long kOrangeFsMagic = 0x20030528;
 
-// A new empty file under a temporary name of ours; empty when it could not be made.
-std::string CreateProbe(SystemCalls& calls, int folderFd) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = ToUtf8(TemporaryCopyName(ThisProcess()));
-        const int fd = calls.OpenAt(folderFd, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            calls.Close(fd);
-            return name;
-        }
-        if (errno != EEXIST) return {};
-    }
-    return {};
+// A new empty file of our own, locked while it lives; false when it could not be made.
+bool CreateProbe(SystemCalls& calls, int folderFd, OwnFile& probe) {
+    const int fd = probe.Create(folderFd, false, 0600);
+    if (fd < 0) return false;
+    calls.Close(fd);
+    return true;
 }
 
 }  // namespace
@@ -59,16 +54,29 @@ bool DefersWriteErrors(SystemCalls& calls, int fd) {
 }
 
 int ProbeNaming(SystemCalls& calls, int folderFd, TargetFileSystem& fs) {
-    const std::string probe = CreateProbe(calls, folderFd);
-    if (probe.empty()) return errno;
+    OwnFile probe(calls);
+    if (!CreateProbe(calls, folderFd, probe)) return errno;
     const std::string linked = ToUtf8(TemporaryCopyName(ThisProcess()));
     const std::string renamed = ToUtf8(TemporaryCopyName(ThisProcess()));
-    fs.links = calls.LinkAt(folderFd, probe.c_str(), folderFd, linked.c_str(), 0) == 0;
+    fs.links = calls.LinkAt(folderFd, probe.Name().c_str(), folderFd, linked.c_str(), 0) == 0;
     // Onto a free name: the kernel itself refuses a taken one for every
     // file system, before asking it whether it knows the flag at all.
-    fs.renameNoReplace = calls.RenameNoReplace(folderFd, probe.c_str(), renamed.c_str()) == 0;
-    for (const std::string* name : {&probe, &linked, &renamed}) calls.UnlinkAt(folderFd, name->c_str(), 0);
+    fs.renameNoReplace = calls.RenameNoReplace(folderFd, probe.Name().c_str(), renamed.c_str()) == 0;
+    // The other names are the same file, held by the probe's lock meanwhile.
+    if (fs.links) calls.UnlinkAt(folderFd, linked.c_str(), 0);
+    if (fs.renameNoReplace) calls.UnlinkAt(folderFd, renamed.c_str(), 0);
     fs.namingProbed = true;
+    return 0;
+}
+
+int ProbeIdentity(SystemCalls& calls, int folderFd, TargetFileSystem& fs) {
+    OwnFile first(calls), second(calls);
+    if (!CreateProbe(calls, folderFd, first) || !CreateProbe(calls, folderFd, second)) return errno;
+    // Creating them checked that each name shows its file's identity.
+    struct stat a {}, b {};
+    fs.distinctIdentities = calls.FStat(first.LockFd(), &a) == 0 && calls.FStat(second.LockFd(), &b) == 0 &&
+                            a.st_ino != 0 && b.st_ino != 0 && a.st_ino != b.st_ino;
+    fs.identityProbed = true;
     return 0;
 }
 

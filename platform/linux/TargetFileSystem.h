@@ -14,6 +14,10 @@ struct TargetFileSystem {
     bool namingProbed = false;   // the two below are known
     bool renameNoReplace = true;
     bool links = true;
+    // Claims are proved by the identity of files: two new files get
+    // different, non-zero inode numbers, and a name shows its file's.
+    bool identityProbed = false;
+    bool distinctIdentities = false;
     // Network and FUSE file systems may report a full disk or quota only
     // when the data is flushed, at fsync or close (or not at all, when
     // no one asks): copies there are made durable before they get a name.
@@ -29,5 +33,10 @@ bool DefersWriteErrors(SystemCalls& calls, int fd);
 // whether a second link can be made. Returns 0 or the errno value that
 // kept it from asking.
 int ProbeNaming(SystemCalls& calls, int folderFd, TargetFileSystem& fs);
+
+// Learns whether files in folderFd can be told apart by their identity,
+// with two files of our own. Returns 0 or the errno value that kept it
+// from asking.
+int ProbeIdentity(SystemCalls& calls, int folderFd, TargetFileSystem& fs);
 
 }  // namespace mirado

@@ -8,9 +8,11 @@
 
 #include "ErrorText.h"
 #include "FileCopy.h"
+#include "NameClaim.h"
 #include "PathText.h"
 #include "SystemCalls.h"
 #include "TemporaryName.h"
+#include "ThisMachine.h"
 #include "Utf.h"
 
 namespace mirado {
@@ -145,6 +147,7 @@ void WaitingCopy::Name(std::u16string_view givenName) {
     }
     batch_.Learnt(target_.device, target_);
     if (committed == NewFile::kCloseFailed) throw SystemError(file_->CloseError(), kCannotWriteTarget, target);
+    if (committed == kNoFileIdentity) throw NoFileIdentityError(folder_);
     if (committed == NewFile::kClaimLost)
         throw NameTakenError(SystemError(EEXIST, kCannotCreateTarget, target), true);
     if (committed != 0) ThrowCannotName(calls_, folderFd_.Get(), committed, target);

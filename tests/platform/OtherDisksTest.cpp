@@ -7,6 +7,7 @@
 
 #include "FaultMount.h"
 #include "RecordingEvents.h"
+#include "ScratchMount.h"
 #include "TempDir.h"
 
 // Copies onto disks that offer less than a local Linux file system, or
@@ -65,8 +66,8 @@ TEST(OtherDisks, RefusalsAndLateFailuresSayWhyAndLeaveNothing) {
         std::u16string report;   // after the path of the copy
     };
     const std::u16string refused = u"」を作成できません。このディスクはこのファイル名を受け付けません（FAT や exFAT のディスクでは"
-                                   u"「\" * : < > ? \\ |」を名前に使えません）。変換の種類か置換後の文字列を変えてから、"
-                                   u"もう一度ドロップしてください。";
+                                   u"「\" * : < > ? \\ |」を名前に使えず、ディスクによっては日本語の名前も使えません）。"
+                                   u"変換の種類か置換後の文字列を変えてから、もう一度ドロップしてください。";
     const std::u16string unwritten = u"」への書き込みを完了できません。";
     for (const Row& row :
          {Row{"kernel_vfat_name", {"fat-names"}, u"?", u"22:コピー先のファイル「" + std::u16string(refused)},
@@ -92,6 +93,31 @@ TEST(OtherDisks, RefusalsAndLateFailuresSayWhyAndLeaveNothing) {
         EXPECT_EQ(events.reports, Reports{expected}) << row.label;
         EXPECT_EQ(ListFolder(mount->Backing() / "_rename"), Names{}) << row.label;
     }
+}
+
+// A real exFAT stick through FUSE that shows another user as the owner of
+// every file (mounted for that user, copied to by root): the copies are
+// proved ours by identity, numbered without regard to case, and a name the
+// disk refuses (it answers ENOENT) is reported as refused; nothing of ours
+// is left either way.
+TEST(OtherDisks, AnExfatStickThatShowsAnotherOwner) {
+    std::string whyNot;
+    const auto stick = test::ScratchMount::CreateExfatFuse("uid=4242,gid=4242", whyNot);
+    if (!stick) GTEST_SKIP() << whyNot;
+    const std::filesystem::path out = stick->Path() / "_rename";
+    WriteFile(stick->Path() / "a.txt", std::string(100 * 1024, 'p'));
+    WriteFile(out / "a.txt", "theirs");
+    const auto a = test::U16(stick->Path() / "a.txt");
+
+    EXPECT_EQ(test::Run({a, a}).reports, Reports{});
+    const auto refused = test::Run({a}, 8, {u"a", u"?"});
+
+    EXPECT_EQ(ListFolder(out), (Names{"A（1）.txt", "A（2）.txt", "a.txt"}));
+    EXPECT_TRUE(ReadFile(out / "A（2）.txt") == std::string(100 * 1024, 'p'));
+    EXPECT_EQ(ReadFile(out / "a.txt"), "theirs");
+    ASSERT_EQ(refused.reports.size(), 1u);
+    EXPECT_EQ(refused.reports[0].substr(0, 3), u"22:");
+    EXPECT_NE(refused.reports[0].find(test::U16(out / "?.txt")), std::u16string::npos);
 }
 
 }  // namespace

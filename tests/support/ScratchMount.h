@@ -14,6 +14,10 @@ namespace mirado::test {
 class ScratchMount {
 public:
     static std::unique_ptr<ScratchMount> Create(size_t bytes, std::string& whyNot);
+    // A 64 MiB exFAT image on a loop device, mounted through FUSE
+    // (mount.exfat-fuse) with options: a real disk that ignores case,
+    // refuses FAT's names and shows one owner and mode for every file.
+    static std::unique_ptr<ScratchMount> CreateExfatFuse(const std::string& options, std::string& whyNot);
     ~ScratchMount();
 
     const std::filesystem::path& Path() const { return folder_.Path(); }
@@ -23,7 +27,9 @@ public:
 private:
     ScratchMount() = default;
     TempDir folder_;
+    TempDir image_;
     bool mounted_ = false;
+    std::string loopDevice_;  // the exFAT image's, detached after the unmount
 };
 
 }  // namespace mirado::test
