@@ -62,6 +62,10 @@ void FileServices::BatchState::Learnt(dev_t device, const TargetFileSystem& fact
         known.renameNoReplace = facts.renameNoReplace;
         known.links = facts.links;
     }
+    if (facts.identityProbed && !known.identityProbed) {
+        known.identityProbed = true;
+        known.distinctIdentities = facts.distinctIdentities;
+    }
 }
 
 void FileServices::BatchState::Refresh(dev_t device, TargetFileSystem& facts) {
@@ -73,6 +77,10 @@ void FileServices::BatchState::Refresh(dev_t device, TargetFileSystem& facts) {
         facts.namingProbed = true;
         facts.renameNoReplace = it->second.renameNoReplace;
         facts.links = it->second.links;
+    }
+    if (it->second.identityProbed && !facts.identityProbed) {
+        facts.identityProbed = true;
+        facts.distinctIdentities = it->second.distinctIdentities;
     }
 }
 

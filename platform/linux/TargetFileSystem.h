@@ -7,7 +7,8 @@ namespace mirado {
 class SystemCalls;
 
 // What a file system that copies are written to offers, learnt once per
-// batch: by asking, never by reading an ambiguous errno of a copy (vfat
+// batch (FileServices::BatchState::Learnt gathers what each copy learns;
+// keep it in step with the fields): by asking, never by reading an ambiguous errno of a copy (vfat
 // answers EINVAL both for "no RENAME_NOREPLACE" and for a name it refuses).
 struct TargetFileSystem {
     bool unnamedFiles = true;    // O_TMPFILE; cleared when refused
