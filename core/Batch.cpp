@@ -60,8 +60,7 @@ void RunBatch(const BatchRequest& request, FileServices& fso, BatchEvents& event
         FileServices::BatchScope scope(fso);
         TakenNames taken(fso);
         // Several copies at once, named in drop order; a lone file is copied here.
-        const int atOnce = request.copiesAtOnce > 0 ? request.copiesAtOnce : fso.CopiesAtOnce();
-        CopyQueue copies(request, fso, std::min(atOnce, n), stop);
+        CopyQueue copies(request, fso, stop);
         for (int i = 1; i <= n; ++i) {
             if (stop.stop_requested()) throw StopRequested();
             events.Progress(i);  // before it is named, so the bar shows the file waited for

@@ -18,13 +18,11 @@ bool CausedByCrowding(const Error& error, bool& descriptors) {
 
 }  // namespace
 
-CopyQueue::CopyQueue(const BatchRequest& request, FileServices& fso, int bound, std::stop_token stop)
+CopyQueue::CopyQueue(const BatchRequest& request, FileServices& fso, std::stop_token stop)
     : request_(request),
       fso_(fso),
       count_(static_cast<int>(request.files.size())),
-      window_(bound > 1 ? 2 * bound : 1),
-      slots_(static_cast<std::size_t>(window_)),
-      bound_(std::max(bound, 1)),
+      slots_(1),
       stop_(stop),
       onStop_(stop, [this] {
           const std::lock_guard lock(mutex_);
@@ -32,8 +30,22 @@ CopyQueue::CopyQueue(const BatchRequest& request, FileServices& fso, int bound, 
           for (int i = named_; i < started_; ++i) At(i).stop.request_stop();
           startable_.notify_all();
           done_.notify_all();
-      }) {
-    for (int i = 0; bound_ > 1 && i < bound_; ++i) {
+      }) {}
+
+void CopyQueue::Begin() {
+    if (count_ < 2) return;
+    // Where copies wait on a network, more at once hide the wait; where
+    // they keep the processors busy, more than those only take turns.
+    const Slot& first = At(0);
+    const int wanted = request_.copiesAtOnce > 0 ? request_.copiesAtOnce
+                       : first.planError        ? 1
+                                                : fso_.CopiesAtOnce(first.target.folder);
+    const int bound = std::min(wanted, count_);
+    if (bound < 2) return;
+    window_ = 2 * bound;
+    slots_.resize(static_cast<std::size_t>(window_));  // the first keeps its place: 0 modulo anything
+    bound_ = bound;
+    for (int i = 0; i < bound_; ++i) {
         try {
             workers_.emplace_back([this] { Work(); });
         } catch (const std::system_error&) {
@@ -94,6 +106,11 @@ void CopyQueue::Work() {
 
 CopyQueue::Ready CopyQueue::Next() {
     PlanAhead();
+    if (!begun_) {
+        begun_ = true;
+        Begin();
+        PlanAhead();
+    }
     Slot& slot = At(named_);
     if (slot.planError) std::rethrow_exception(slot.planError);
     if (workers_.empty()) {

@@ -29,9 +29,11 @@ namespace mirado {
 // the result back under mutex_.
 class CopyQueue {
 public:
-    // bound: how many copies may be under way or waiting at once; 1 copies
-    // on the batch's thread itself, as one file at a time.
-    CopyQueue(const BatchRequest& request, FileServices& fso, int bound, std::stop_token stop);
+    // How many copies may be under way or waiting at once is settled once
+    // the first file's folder is known: request.copiesAtOnce, or what the
+    // file services allow there; 1 (always for a lone file) copies on the
+    // batch's thread itself, one file at a time.
+    CopyQueue(const BatchRequest& request, FileServices& fso, std::stop_token stop);
     ~CopyQueue();  // Abandon()
     CopyQueue(const CopyQueue&) = delete;
     CopyQueue& operator=(const CopyQueue&) = delete;
@@ -65,6 +67,8 @@ private:
     Slot& At(int index) { return slots_[static_cast<std::size_t>(index % window_)]; }
     const std::u16string& Source(int index) const { return request_.files[static_cast<std::size_t>(index)]; }
     void PlanAhead();
+    // Settles the bound and starts the workers, once the first file is planned.
+    void Begin();
     bool CanStart();  // mutex_ held
     void Work();
     // Discards the copies after the one to be named, so that they give back
@@ -74,13 +78,14 @@ private:
     const BatchRequest& request_;
     FileServices& fso_;
     const int count_;
-    const int window_;
+    int window_ = 1;           // settled by Begin, before any worker runs
+    bool begun_ = false;
     std::vector<Slot> slots_;  // by file index modulo window_
 
     std::mutex mutex_;  // guards what follows, and the slots between named_ and planned_
     std::condition_variable startable_;  // workers wait here for a copy to start
     std::condition_variable done_;       // the batch's thread waits here for a copy to end
-    int bound_;
+    int bound_ = 1;
     int named_ = 0;    // files named (the next to name is this one)
     int started_ = 0;  // files whose copy was started
     int planned_ = 0;  // files whose target is settled

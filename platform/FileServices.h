@@ -92,10 +92,13 @@ public:
     std::unique_ptr<PendingCopy> CopyData(std::u16string_view source, std::u16string_view folder,
                                           std::u16string_view name, std::stop_token stop = {}) const;
 
-    // How many copies a batch may have under way at once, counting those
-    // that wait for their names (they keep what they hold): a small fixed
-    // number, lowered to what the limit of open files leaves for them.
-    int CopiesAtOnce() const;
+    // How many copies into folder a batch may have under way at once,
+    // counting those that wait for their names (they keep what they hold):
+    // where copies wait on a network or FUSE, a small fixed number; where
+    // they keep the processors busy (a local disk), as many as there are
+    // processors, up to that number; either lowered to what the limit of
+    // open files leaves for them.
+    int CopiesAtOnce(std::u16string_view folder) const;
     static constexpr int kMostCopiesAtOnce = 8;
 
     // Creates the folder and every missing folder above it. Throws, saying

@@ -342,9 +342,11 @@ long FileServices::MakeOneFolder(std::u16string_view path) const {
     return error == ERROR_ALREADY_EXISTS ? 0 : static_cast<long>(error);
 }
 
-int FileServices::CopiesAtOnce() const {
-    // Handles have no limit of their own that a few copies could meet; the
-    // bound is Linux's, by the same reasoning (not measured on Windows).
+int FileServices::CopiesAtOnce(std::u16string_view /*folder*/) const {
+    // Handles have no limit of their own that a few copies could meet.
+    // Windows copies through CopyFile2, which on a share lets the server
+    // copy and otherwise waits on the disk or the network: the bound is
+    // Linux's for a share, by the same reasoning (not measured on Windows).
     return kMostCopiesAtOnce;
 }
 

@@ -152,7 +152,7 @@ TEST(Batch, OverlappingCopiesAreNamedInDropOrder) {
         };
         FileServices fso(calls);
         SharedEvents events;
-        std::jthread batch([&] { RunBatch({files, 0, {}}, fso, events); });
+        std::jthread batch([&] { RunBatch({files, 0, {}, 8}, fso, events); });  // all six under way at once
         held.WaitUntilInside();
         othersDone.WaitInside();
         events.second.WaitInside();

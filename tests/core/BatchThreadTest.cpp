@@ -81,7 +81,7 @@ TEST(BatchThread, AStopEndsTheCopiesUnderWayAndLeavesNothingOfThem) {
         };
         FileServices fso(calls);
         Owner owner;
-        BatchThread thread({{dir.U16("a.txt"), dir.U16("big.bin"), dir.U16("c.txt"), dir.U16("d.txt")}, 0, {}}, fso,
+        BatchThread thread({{dir.U16("a.txt"), dir.U16("big.bin"), dir.U16("c.txt"), dir.U16("d.txt")}, 0, {}, 8}, fso,
                            owner.Wake());
         piece.WaitUntilInside();
         fourth.WaitUntilInside();
