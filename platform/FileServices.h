@@ -94,10 +94,9 @@ public:
 
     // How many copies into folder a batch may have under way at once,
     // counting those that wait for their names (they keep what they hold):
-    // where copies wait on a network or FUSE, a small fixed number; where
-    // they keep the processors busy (a local disk), as many as there are
-    // processors, up to that number; either lowered to what the limit of
-    // open files leaves for them.
+    // where copies wait on a network or FUSE, a small fixed number, lowered
+    // to what the limit of open files leaves for them; where they keep the
+    // processors busy (a local disk), one.
     int CopiesAtOnce(std::u16string_view folder) const;
     static constexpr int kMostCopiesAtOnce = 8;
 
