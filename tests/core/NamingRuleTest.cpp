@@ -15,62 +15,30 @@
 namespace mirado {
 namespace {
 
-struct NameRow {
-    const char* label;
-    int type;
-    std::u16string source;
-    std::u16string expected;
-};
-void PrintTo(const NameRow& row, std::ostream* out) { *out << row.label; }
-
-class NewName : public testing::TestWithParam<NameRow> {};
-
-TEST_P(NewName, FollowsTheRuleOfTheSelectedType) {
+TEST(NamingRule, NewNameFollowsTheRuleOfTheSelectedType) {
+    struct Row {
+        int type;
+        std::u16string source, expected;
+    };
     FileServices fso;
-    EXPECT_EQ(GetNewName(fso, GetParam().source, GetParam().type, {}), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    NamingRule, NewName,
-    testing::Values(NameRow{"upper_keeps_extension_case", 0, u"/x/report.txt", u"REPORT.txt"},
-                    NameRow{"lower", 1, u"/x/Report FINAL.TXT", u"report final.TXT"},
-                    NameRow{"capitalize_words", 2, u"/x/my file_name.TXT", u"My File_name.TXT"},
-                    NameRow{"full_width_base_only", 3, u"/x/ABC 123.txt", u"ＡＢＣ　１２３.txt"},
-                    NameRow{"half_width", 4, u"/x/ＡＢＣ　ガ.txt", u"ABC ｶﾞ.txt"},
-                    NameRow{"hiragana_only_changes", 5, u"/x/ねこ neko.jpg", u"ネコ neko.jpg"},
-                    NameRow{"katakana_to_hiragana", 6, u"/x/ネコ.jpg", u"ねこ.jpg"},
-                    NameRow{"no_extension_keeps_dot", 0, u"/x/README", u"README."},
-                    NameRow{"leading_dot_is_extension", 0, u"/home/u/.profile", u".profile"},
-                    NameRow{"no_type_selected", -1, u"/x/a.txt", u""},
-                    NameRow{"type_out_of_range", 9, u"/x/a.txt", u""}),
-    [](const testing::TestParamInfo<NameRow>& info) { return std::string(info.param.label); });
-
-struct ReplaceRow {
-    const char* label;
-    std::u16string text, find, replacement, expected;
-};
-void PrintTo(const ReplaceRow& row, std::ostream* out) { *out << row.label; }
-
-class Replace : public testing::TestWithParam<ReplaceRow> {};
-
-TEST_P(Replace, ReplacesEveryOccurrenceWithoutOverlap) {
-    const ReplaceRow& row = GetParam();
-    EXPECT_EQ(ReplaceAll(row.text, row.find, row.replacement), row.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    NamingRule, Replace,
-    testing::Values(ReplaceRow{"no_overlap", u"aaa", u"aa", u"b", u"ba"},
-                    ReplaceRow{"replacement_not_rescanned", u"ab", u"a", u"aa", u"aab"},
-                    ReplaceRow{"empty_find_keeps_text", u"banana", u"", u"x", u"banana"},
-                    ReplaceRow{"case_sensitive", u"Aa", u"a", u"b", u"Ab"},
-                    ReplaceRow{"width_sensitive", u"Ａa", u"a", u"b", u"Ａb"},
-                    ReplaceRow{"leading_space_kept", u"x y", u" y", u"_", u"x_"}),
-    [](const testing::TestParamInfo<ReplaceRow>& info) { return std::string(info.param.label); });
-
-TEST(NamingRule, FindAndReplaceUsesTheGivenTexts) {
-    FileServices fso;
+    for (const Row& row : {Row{0, u"/x/report.txt", u"REPORT.txt"}, Row{1, u"/x/Report FINAL.TXT", u"report final.TXT"},
+                           Row{2, u"/x/my file_name.TXT", u"My File_name.TXT"},
+                           Row{3, u"/x/ABC 123.txt", u"ＡＢＣ　１２３.txt"}, Row{4, u"/x/ＡＢＣ　ガ.txt", u"ABC ｶﾞ.txt"},
+                           Row{5, u"/x/ねこ neko.jpg", u"ネコ neko.jpg"}, Row{6, u"/x/ネコ.jpg", u"ねこ.jpg"},
+                           Row{0, u"/x/README", u"README."}, Row{0, u"/home/u/.profile", u".profile"},
+                           Row{-1, u"/x/a.txt", u""}, Row{9, u"/x/a.txt", u""}}) {
+        EXPECT_EQ(GetNewName(fso, row.source, row.type, {}), row.expected) << "type " << row.type;
+    }
     EXPECT_EQ(GetNewName(fso, u"/x/data.a", 8, {u"a", u"b"}), u"dbtb.a") << "the extension is never replaced";
+}
+
+// Every occurrence, without overlap, case and width as given.
+TEST(NamingRule, ReplaceAllReplacesEveryOccurrenceWithoutOverlap) {
+    EXPECT_EQ(ReplaceAll(u"aaa", u"aa", u"b"), u"ba");
+    EXPECT_EQ(ReplaceAll(u"ab", u"a", u"aa"), u"aab") << "the replacement is not searched again";
+    EXPECT_EQ(ReplaceAll(u"banana", u"", u"x"), u"banana");
+    EXPECT_EQ(ReplaceAll(u"AaＡa", u"a", u"b"), u"AbＡb");
+    EXPECT_EQ(ReplaceAll(u"x y", u" y", u"_"), u"x_");
 }
 
 TEST(NamingRule, LastModifiedNameDropsSlashesAndColons) {

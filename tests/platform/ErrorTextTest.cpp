@@ -24,14 +24,10 @@ std::vector<Error> EveryComposedError() {
         // errno values on Linux; GetLastError() codes on Windows reach 15999.
         for (long code = 0; code < 16000; ++code) errors.push_back(SystemError(code, action, path));
     }
-    errors.push_back(OutOfMemoryError());
-    errors.push_back(NotRegularFileError(path));
-    errors.push_back(NotRealFolderError(path));
-    errors.push_back(SourceChangedError(path));
-    errors.push_back(NoCalendarDateError(path));
-    errors.push_back(CounterOverflowError(path));
-    errors.push_back(InvalidNewNameError(path, u"CON"));
-    errors.push_back(NotLocalPathError(path));
+    errors.insert(errors.end(), {OutOfMemoryError(), NotRegularFileError(path), NotRealFolderError(path),
+                                 SourceChangedError(path), NameRefusedError(path), NoFileIdentityError(path),
+                                 NoCalendarDateError(path), CounterOverflowError(path), InvalidNewNameError(path, u"CON"),
+                                 NameNotKeptError(path), TooManyFilesError(), NotLocalPathError(path)});
     return errors;
 }
 
@@ -44,17 +40,14 @@ TEST(ErrorText, EveryDescriptionIsWholeSentencesThatSayNothingTwice) {
         const std::u16string& text = error.Description();
         if (!seen.insert(text).second) continue;
         SCOPED_TRACE(ToUtf8(text));
-        ASSERT_FALSE(text.empty());
-        EXPECT_EQ(text.back(), u'。');
+        ASSERT_TRUE(text.ends_with(u'。'));
         std::set<std::u16string> sentences, endings;
-        size_t start = 0;
-        for (size_t end = text.find(u'。'); end != std::u16string::npos; end = text.find(u'。', start)) {
+        for (size_t start = 0, end; (end = text.find(u'。', start)) != std::u16string::npos; start = end + 1) {
             const std::u16string sentence = text.substr(start, end - start);
             EXPECT_GE(sentence.size(), 4u) << "a fragment";
             EXPECT_TRUE(sentences.insert(sentence).second) << "a repeated sentence";
             EXPECT_TRUE(endings.insert(sentence.substr(sentence.size() - std::min<size_t>(sentence.size(), 5))).second)
                 << "two sentences that end alike";
-            start = end + 1;
         }
     }
 }

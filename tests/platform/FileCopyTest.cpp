@@ -80,14 +80,10 @@ TEST(FileCopy, HolesStayHoles) {
         TempDir dir;
         const auto source = dir.Path() / "disk.img";
         const off_t size = off_t{1} << 30;
-        {
-            const int fd = ::open(source.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
-            ASSERT_GE(fd, 0);
-            ASSERT_EQ(::pwrite(fd, "head", 4, 0), 4);
-            ASSERT_EQ(::pwrite(fd, std::string(4096, 'm').data(), 4096, size / 2), 4096);
-            ASSERT_EQ(::ftruncate(fd, size), 0);
-            ::close(fd);
-        }
+        WriteFile(source, "head");
+        std::filesystem::resize_file(source, size);
+        ASSERT_TRUE(std::fstream(source, std::ios::in | std::ios::out | std::ios::binary).seekp(size / 2)
+                    << std::string(4096, 'm'));
         FaultySystemCalls calls;
         calls.Fail(Call::Clone, EOPNOTSUPP);
         if (buffer) calls.Fail(Call::CopyFileRange, EOPNOTSUPP);
@@ -229,10 +225,8 @@ TEST(FileCopy, FailuresNameThePathInvolved) {
     WriteFile(dir.Path() / "src.txt", "x");
     FaultySystemCalls calls;
     const FileServices fso(calls);
-    const auto copy = [&](const char* from, const std::u16string& to) {
-        const std::u16string_view path(to);
-        const size_t slash = path.rfind(u'/');
-        return ErrorOf([&] { fso.CopyNoReplace(dir.U16(from), path.substr(0, slash), path.substr(slash + 1)); });
+    const auto copy = [&](const char* from, std::u16string_view to) {
+        return ErrorOf([&] { fso.CopyNoReplace(dir.U16(from), to.substr(0, to.rfind(u'/')), to.substr(to.rfind(u'/') + 1)); });
     };
     EXPECT_EQ(copy("src.txt", dir.U16("_rename/c.txt")),
               u"2:コピー先のフォルダー「" + dir.U16("_rename") + u"」を開けません。ファイルまたはフォルダーが見つかりません。");

@@ -298,15 +298,11 @@ TEST(Win32FileServices, AFailedCopyLeavesNothing) {
 
             EXPECT_EQ(ListFolder(scene.dir.Path()), row.left);
             for (const std::string& name : row.left) {
-                if (name != "src.txt") {
-                    EXPECT_EQ(ReadFile(scene.dir.Path() / name), "theirs");
-                }
+                if (name != "src.txt") { EXPECT_EQ(ReadFile(scene.dir.Path() / name), "theirs"); }
             }
             const DWORD waited = std::accumulate(scene.calls.waits.begin(), scene.calls.waits.end(), DWORD{0});
             EXPECT_NEAR(waited, row.waited, row.waited / 10);
-            if (scene.stop.stop_requested()) {
-                EXPECT_EQ(scene.calls.Count(Call::Piece), 0) << "copied on after the stop";
-            }
+            if (scene.stop.stop_requested()) { EXPECT_EQ(scene.calls.Count(Call::Piece), 0) << "copied on after the stop"; }
         }
     }
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <unicode/uchar.h>
-#include <unicode/utf16.h>
+#include <unicode/unistr.h>
 
 #include <ios>
 #include <string>
@@ -10,11 +10,10 @@
 namespace mirado {
 namespace {
 
+// One code point, a surrogate one as it is.
 std::u16string Utf16(UChar32 c) {
-    char16_t units[2];
-    int32_t length = 0;
-    U16_APPEND_UNSAFE(units, length, c);
-    return std::u16string(units, static_cast<std::size_t>(length));
+    const icu::UnicodeString text(c);
+    return {text.getBuffer(), static_cast<std::size_t>(text.length())};
 }
 
 // The case table is made from ICU by scripts/generate-case-table.sh. After an

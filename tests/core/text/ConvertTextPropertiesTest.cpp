@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <iomanip>
-#include <ostream>
+#include <ios>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -15,9 +15,8 @@ TEST(ConvertTextRoundTrip, HalfWidthUndoesFullWidth) {
     // stays full-width), and the half-width katakana with their punctuation
     // and marks.
     std::u16string alphabet;
-    for (char16_t c = 0x20; c <= 0x7E; ++c) {
+    for (char16_t c = 0x20; c <= 0x7E; ++c)
         if (std::u16string_view(u"<>:\"/\\|?*").find(c) == std::u16string_view::npos) alphabet.push_back(c);
-    }
     for (char16_t c = 0xFF61; c <= 0xFF9F; ++c) alphabet.push_back(c);
 
     std::vector<std::u16string> samples = {alphabet, u"ﾞﾟｶﾞﾞｷﾟﾟﾊﾟﾊﾞ ｳﾞｦﾞﾜﾞ~", u"ｶﾞｲﾄﾞ_Ver.2 (ﾍﾟｰｼﾞ)"};
@@ -25,14 +24,11 @@ TEST(ConvertTextRoundTrip, HalfWidthUndoesFullWidth) {
         samples.push_back({first});
         for (const char16_t second : alphabet) samples.push_back({first, second});
     }
-    for (const std::u16string& sample : samples) {
+    for (const std::u16string& sample : samples)
         ASSERT_EQ(ConvertText(ConvertText(sample, kModeFullWidth), kModeHalfWidth), sample);
-    }
 }
 
-bool In(char16_t c, char16_t first, char16_t last) {
-    return c >= first && c <= last;
-}
+bool In(char16_t c, char16_t first, char16_t last) { return c >= first && c <= last; }
 
 // The characters each mode converts, written out from the conversion rules.
 bool FullWidthConverts(char16_t c) {
@@ -49,43 +45,21 @@ bool HalfWidthConverts(char16_t c) {
            In(c, 0x300C, 0x300D) || In(c, 0x309B, 0x309C) || (In(c, 0x30A1, 0x30FC) && !katakanaWithoutHalfWidth);
 }
 
-bool KatakanaConverts(char16_t c) {
-    return In(c, 0x3041, 0x3096) || In(c, 0x309D, 0x309E);
-}
-
-bool HiraganaConverts(char16_t c) {
-    return In(c, 0x30A1, 0x30F6) || In(c, 0x30FD, 0x30FE);
-}
-
-struct ModeDomain {
-    const char* name;
-    int mode;
-    bool (*converts)(char16_t);
-};
-
-void PrintTo(const ModeDomain& domain, std::ostream* os) {
-    *os << domain.name;
-}
-
-class ConvertTextDomain : public testing::TestWithParam<ModeDomain> {};
+bool KatakanaConverts(char16_t c) { return In(c, 0x3041, 0x3096) || In(c, 0x309D, 0x309E); }
+bool HiraganaConverts(char16_t c) { return In(c, 0x30A1, 0x30F6) || In(c, 0x30FD, 0x30FE); }
 
 // Each BMP code unit alone, lone surrogates included: changed exactly when
 // the mode names it.
-TEST_P(ConvertTextDomain, OnlyNamedCharactersChange) {
-    for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
-        const std::u16string text(1, static_cast<char16_t>(unit));
-        const bool changed = ConvertText(text, GetParam().mode) != text;
-        ASSERT_EQ(changed, GetParam().converts(text[0])) << "U+" << std::hex << std::uppercase
-                                                         << static_cast<unsigned>(unit);
+TEST(ConvertTextDomain, OnlyNamedCharactersChange) {
+    for (const auto& [mode, converts] : {std::pair{kModeFullWidth, &FullWidthConverts}, {kModeHalfWidth, HalfWidthConverts},
+                                         {kModeKatakana, KatakanaConverts}, {kModeHiragana, HiraganaConverts}}) {
+        for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
+            const std::u16string text(1, static_cast<char16_t>(unit));
+            ASSERT_EQ(ConvertText(text, mode) != text, converts(text[0]))
+                << "mode " << mode << ", U+" << std::hex << std::uppercase << static_cast<unsigned>(unit);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Bmp, ConvertTextDomain, testing::Values(
-    ModeDomain{"FullWidth", kModeFullWidth, FullWidthConverts},
-    ModeDomain{"HalfWidth", kModeHalfWidth, HalfWidthConverts},
-    ModeDomain{"Katakana", kModeKatakana, KatakanaConverts},
-    ModeDomain{"Hiragana", kModeHiragana, HiraganaConverts}),
-    [](const testing::TestParamInfo<ModeDomain>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace mirado
