@@ -342,12 +342,15 @@ long FileServices::MakeOneFolder(std::u16string_view path) const {
     return error == ERROR_ALREADY_EXISTS ? 0 : static_cast<long>(error);
 }
 
-int FileServices::CopiesAtOnce(std::u16string_view /*folder*/) const {
-    // Handles have no limit of their own that a few copies could meet.
-    // Windows copies through CopyFile2, which on a share lets the server
-    // copy and otherwise waits on the disk or the network: the bound is
-    // Linux's for a share, by the same reasoning (not measured on Windows).
-    return kMostCopiesAtOnce;
+int FileServices::CopiesAtOnce(std::u16string_view folder) const {
+    // Linux's reasoning, not measured on Windows: copies at once where they
+    // wait on a share (a UNC path or a mapped network drive), one at a time
+    // on a local disk. Handles have no limit that a few copies could meet.
+    const std::wstring path = LongPath(*calls_, folder);  // \\?\UNC\server\... or \\?\C:\...
+    if (path.starts_with(L"\\\\?\\UNC\\")) return kMostCopiesAtOnce;
+    if (path.size() < 7) return 1;
+    const std::wstring root = path.substr(4, 3);  // the drive's root, "C:\\" for example
+    return ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE ? kMostCopiesAtOnce : 1;
 }
 
 void FileServices::RemoveFolderIfEmpty(std::u16string_view path) const {
