@@ -17,6 +17,7 @@
 #include <memory>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 namespace mirado::bench {
 namespace {
@@ -166,6 +167,23 @@ double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t mid = values.size() / 2;
     return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+double LoadAverage() {
+    std::ifstream loadavg("/proc/loadavg");
+    double load = -1;
+    loadavg >> load;
+    return loadavg ? load : -1;
+}
+
+double WaitForLoadAtMost(double limit, int maxSeconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(maxSeconds);
+    double load = LoadAverage();
+    while (load > limit && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::seconds(5));  // the kernel samples the load every 5 s
+        load = LoadAverage();
+    }
+    return load;
 }
 
 }  // namespace mirado::bench

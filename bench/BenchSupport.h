@@ -49,4 +49,10 @@ long SelfStatusKiB(const char* field);
 
 double Median(std::vector<double> values);
 
+// The system's load, the 1-minute average of /proc/loadavg; -1 when unknown.
+double LoadAverage();
+// Waits, looking every few seconds, until the load is at most limit or
+// maxSeconds have passed, and returns the load then.
+double WaitForLoadAtMost(double limit, int maxSeconds);
+
 }  // namespace mirado::bench

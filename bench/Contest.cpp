@@ -66,7 +66,7 @@ void Settle(const Contest& contest, bool big) {
     const std::string bin = contest.folder.substr(0, contest.folder.rfind('/')) + "/retired";
     MakeFolder(bin);
     for (const std::string& out : {contest.oursOut, contest.cpOut}) {
-        if (big) {
+        if (big || contest.deleteOutputs) {
             RemoveTree(out);
         } else if (std::rename(out.c_str(), (bin + "/" + std::to_string(++retired)).c_str()) != 0 && errno != ENOENT) {
             throw std::runtime_error("cannot move " + out + " away: " + std::strerror(errno));
@@ -75,12 +75,20 @@ void Settle(const Contest& contest, bool big) {
     SyncFileSystem(contest.folder);
 }
 
-void RunOurs(const Contest& contest) {
+namespace {
+
+void RunEngine(const Contest& contest, int copiesAtOnce) {
     BenchEvents events;
     FileServices fso;
-    RunBatch({contest.drops, kConversionType, {}}, fso, events);
+    RunBatch({contest.drops, kConversionType, {}, copiesAtOnce}, fso, events);
     Check(!events.Failed(), "the engine reported: " + events.FirstReport());
 }
+
+}  // namespace
+
+void RunOurs(const Contest& contest) { RunEngine(contest, 0); }
+
+void RunOursAlone(const Contest& contest) { RunEngine(contest, 1); }
 
 void RunCp(const Contest& contest) {
     MakeFolder(contest.cpOut);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ struct Contest {
     std::vector<std::string> cpArgs;     // the cp command for the same batch
     std::string cpOut;                   // folder/_cp_out
     std::size_t copies = 0;              // the files each contender must leave
+    bool deleteOutputs = false;          // Settle deletes the outputs (a GiB of blocks) instead of moving them
+    // The requests its file system has answered so far, where it counts them.
+    std::function<std::uint64_t()> requests;
 };
 
 // count distinct files of size bytes each (0 for empty files) named
@@ -35,11 +39,14 @@ Contest MakeNumbering(const std::string& folder, int count);
 // ext4 skips recently deleted inodes when it allocates new ones, which made
 // creating 10,000 files after deleting 10,000 others several times slower,
 // and that would land on whichever contender came next. big deletes instead
-// (one inode does not matter; a GiB of blocks does).
+// (one inode does not matter; a GiB of blocks does), as does a contest
+// that asks for it.
 void Settle(const Contest& contest, bool big = false);
 
-// One batch of each contender; both throw when it failed.
+// One batch of each contender; both throw when it failed. RunOursAlone copies
+// one file at a time, as the batch did before its copies overlapped.
 void RunOurs(const Contest& contest);
+void RunOursAlone(const Contest& contest);
 void RunCp(const Contest& contest);
 // Throws unless the folder out holds as many copies as the contest makes.
 void CheckCopies(const Contest& contest, const std::string& out);

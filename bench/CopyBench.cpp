@@ -6,21 +6,35 @@
 //               the time grows with the number of drops
 //   empty       100,000 empty files in one batch, against `cp -p`
 //   small       10,000 files of 4 KiB in one batch, against `cp -p`
+//   mid         1,000 files of 1 MiB in one batch, against `cp -p`
+//   share       1,000 files of 64 KiB on a share across a network, played by
+//               the tests' FUSE pass-through in a process of its own that
+//               answers every request after 1 ms (several threads, libfuse's
+//               default caches, no copy_file_range), against `cp -p` on the
+//               same mount, with the requests per file of each
 //   big         one file of 1 GiB, against `cp -p`
+// Each of these also runs the batch with one copy at a time ("alone"), as
+// it ran before its copies overlapped.
 //   memory      the peak memory of a process that runs only the batch, for
 //               the 100,000 empty files (against cp's) and for the 1 GiB file
 // The contenders of a case run in alternating rounds on the same warm data;
 // outputs are moved aside and the file system synced outside the timed region.
+// No figure is taken while the load (1-minute average) is above 0.3
+// ($MIRADO_BENCH_MAX_LOAD): each waits for it, at most 300 s
+// ($MIRADO_BENCH_LOAD_WAIT), and is left out when it waited in vain.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <functional>
 #include <map>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +46,9 @@
 #include "FileServices.h"
 #include "Summary.h"
 #include "Utf.h"
+#ifdef MIRADO_BENCH_SHARE
+#include "FaultMount.h"
+#endif
 
 namespace {
 
@@ -45,18 +62,22 @@ constexpr int kGrowthCounts[] = {1000, 2000, 4000, 8000};
 constexpr int kEmptyCount = 100000;
 constexpr int kSmallCount = 10000;
 constexpr std::uint64_t kSmallSize = 4096;
+constexpr int kMidCount = 1000;
+constexpr std::uint64_t kMidSize = std::uint64_t{1} << 20;
+constexpr int kShareCount = 1000;
+constexpr std::uint64_t kShareSize = 64 * 1024;
 constexpr std::uint64_t kBigSize = std::uint64_t{1} << 30;
 
-constexpr int kNumberingRounds = 5;
+constexpr int kNumberingRounds = 9;
 constexpr int kGrowthRounds = 3;
-constexpr int kEmptyRounds = 5;
-constexpr int kSmallRounds = 6;
-constexpr int kBigRounds = 6;
+constexpr int kRounds = 9;  // of each contended case
 
 constexpr double kNumberingTarget = 0.5;
 constexpr double kGrowthTarget = 1.15;
 constexpr double kEmptyTarget = 1.0;
-constexpr double kSmallTarget = 1.0;
+constexpr double kSmallTarget = 0.85;
+constexpr double kMidTarget = 0.65;
+constexpr double kShareTarget = 0.35;
 constexpr double kBigTarget = 1.05;
 constexpr double kEmptyPeakTarget = 1.0;      // of cp's peak
 constexpr double kBigPeakTargetMiB = 20;
@@ -67,6 +88,11 @@ const char* const kPeakFlag = "--peak-of";     // PROGRAM ARG...: runs it and pr
 std::string g_root;     // the work folder, made on first use
 std::string g_selfExe;  // this program, for the memory children
 bool g_failed = false;
+double g_maxLoad = 0.3;
+int g_loadWaitSeconds = 300;
+#ifdef MIRADO_BENCH_SHARE
+std::unique_ptr<mirado::test::FaultMount> g_share;  // mounted on first use
+#endif
 
 const std::string& Root() {
     if (g_root.empty()) g_root = mirado::bench::MakeWorkFolder();
@@ -111,12 +137,68 @@ Contest& Small() {
     return c;
 }
 
+Contest& Mid() {
+    static Contest c = [] {
+        Contest made = mirado::bench::MakeDistinctFiles(Root() + "/mid", "Photo", kMidCount, kMidSize);
+        made.deleteOutputs = true;  // a GiB a round
+        return Warmed(std::move(made));
+    }();
+    return c;
+}
+
+Contest& Share() {
+#ifdef MIRADO_BENCH_SHARE
+    static Contest c = [] {
+        // The share's backing folder on the same disk as the other cases' data.
+        const char* tmp = std::getenv("TMPDIR");
+        const std::string previous = tmp == nullptr ? "" : tmp;
+        ::setenv("TMPDIR", Root().c_str(), 1);
+        std::string whyNot;
+        g_share = mirado::test::FaultMount::Create({"delay=1000", "cached"}, whyNot);
+        if (tmp == nullptr) ::unsetenv("TMPDIR");
+        else ::setenv("TMPDIR", previous.c_str(), 1);
+        if (!g_share) throw std::runtime_error("no share: " + whyNot);
+        Contest made = mirado::bench::MakeDistinctFiles((g_share->Path() / "share").string(), "Photo", kShareCount, kShareSize);
+        made.requests = [] { return g_share->Requests(); };
+        return Warmed(std::move(made));
+    }();
+    return c;
+#else
+    throw std::runtime_error("built without the tests' FUSE file system (libfuse3-dev, MIRADO_BUILD_TESTS)");
+#endif
+}
+
 Contest& Big() {
     static Contest c = Warmed(mirado::bench::MakeDistinctFiles(Root() + "/big", "Big", 1, kBigSize), true);
     return c;
 }
 
 // ---- timed bodies -------------------------------------------------------------
+
+// Waits until the machine is quiet enough for a figure; false (the round
+// skipped, which is no failure) when it did not get so within the wait.
+bool Quiet(benchmark::State& state) {
+    const double load = mirado::bench::WaitForLoadAtMost(g_maxLoad, g_loadWaitSeconds);
+    if (load > g_maxLoad || load < 0) {
+        const std::string why = mirado::bench::kBusyPrefix + std::to_string(load) + " above " + std::to_string(g_maxLoad);
+        state.SkipWithError(why.c_str());
+        return false;
+    }
+    state.counters["load"] = load;
+    return true;
+}
+
+// Times run on the contest, with the requests per file where its file system counts them.
+void TimeRounds(benchmark::State& state, const Contest& c, const std::string& out, bool big,
+                void (*run)(const Contest&)) {
+    mirado::bench::Settle(c, big);
+    if (!Quiet(state)) return;
+    const std::uint64_t before = c.requests ? c.requests() : 0;
+    for (auto _ : state) run(c);
+    if (c.requests)
+        state.counters["requests"] = static_cast<double>(c.requests() - before) / static_cast<double>(c.copies);
+    mirado::bench::CheckCopies(c, out);
+}
 
 // Runs body and turns any failure into a skipped benchmark that fails the run.
 void Guarded(benchmark::State& state, const std::function<void()>& body) {
@@ -132,28 +214,26 @@ void Guarded(benchmark::State& state, const std::function<void()>& body) {
 void TimeOurs(benchmark::State& state, Contest& (*contest)(), bool big = false) {
     Guarded(state, [&] {
         const Contest& c = contest();
-        mirado::bench::Settle(c, big);
-        for (auto _ : state) mirado::bench::RunOurs(c);
-        mirado::bench::CheckCopies(c, c.oursOut);
+        TimeRounds(state, c, c.oursOut, big, mirado::bench::RunOurs);
+    });
+}
+
+void TimeOursAlone(benchmark::State& state, Contest& (*contest)(), bool big = false) {
+    Guarded(state, [&] {
+        const Contest& c = contest();
+        TimeRounds(state, c, c.oursOut, big, mirado::bench::RunOursAlone);
     });
 }
 
 void TimeCp(benchmark::State& state, Contest& (*contest)(), bool big = false) {
     Guarded(state, [&] {
         const Contest& c = contest();
-        mirado::bench::Settle(c, big);
-        for (auto _ : state) mirado::bench::RunCp(c);
-        mirado::bench::CheckCopies(c, c.cpOut);
+        TimeRounds(state, c, c.cpOut, big, mirado::bench::RunCp);
     });
 }
 
 void TimeGrowth(benchmark::State& state, int count) {
-    Guarded(state, [&] {
-        const Contest& c = Growth(count);
-        mirado::bench::Settle(c);
-        for (auto _ : state) mirado::bench::RunOurs(c);
-        mirado::bench::CheckCopies(c, c.oursOut);
-    });
+    Guarded(state, [&] { TimeRounds(state, Growth(count), Growth(count).oursOut, false, mirado::bench::RunOurs); });
 }
 
 // ---- peak memory --------------------------------------------------------------
@@ -261,9 +341,23 @@ void PrintSummary(const CollectingReporter& reporter) {
     std::printf("Wall times in ms, median of the rounds; \"per round\" is the range of the paired ratios.\n\n");
     mirado::bench::PrintRatioHeader();
     PrintRatioRow(reporter, "1 file dropped 2,000 times (numbering)", "numbering/ours", "numbering/cp", kNumberingTarget);
-    PrintRatioRow(reporter, "100,000 empty files, one batch", "empty/ours", "empty/cp", kEmptyTarget);
-    PrintRatioRow(reporter, "10,000 x 4 KiB, one batch", "small/ours", "small/cp", kSmallTarget);
-    PrintRatioRow(reporter, "1 GiB, one file", "big/ours", "big/cp", kBigTarget);
+    // Each case twice: the copies overlapping, and one file at a time (as before), against the same cp rounds.
+    const auto both = [&](const char* label, const std::string& key, double target) {
+        PrintRatioRow(reporter, label, key + "/ours", key + "/cp", target);
+        PrintRatioRow(reporter, "   one at a time", key + "/alone", key + "/cp", 0);
+    };
+    both("100,000 empty files, one batch", "empty", kEmptyTarget);
+    both("10,000 x 4 KiB, one batch", "small", kSmallTarget);
+    both("1,000 x 1 MiB, one batch", "mid", kMidTarget);
+    both("1,000 x 64 KiB, share (1 ms a request)", "share", kShareTarget);
+    both("1 GiB, one file", "big", kBigTarget);
+    const std::vector<double> oursRequests = reporter.Counter("share/ours", "requests");
+    const std::vector<double> aloneRequests = reporter.Counter("share/alone", "requests");
+    const std::vector<double> cpRequests = reporter.Counter("share/cp", "requests");
+    if (!oursRequests.empty() && !aloneRequests.empty() && !cpRequests.empty())
+        std::printf("   share: requests per file (median of the rounds) ours %.1f, one at a time %.1f, cp -p %.1f\n",
+                    mirado::bench::Median(oursRequests), mirado::bench::Median(aloneRequests),
+                    mirado::bench::Median(cpRequests));
     std::printf("   baselines: one cp process per batch, given the same full paths as RunBatch:\n"
                 "   numbering `cp --backup=numbered -p -t OUT -- DIR/Photo.JPG` (2,000 times the same file),\n"
                 "   the others `cp -p -t OUT -- FILES...`.\n\n");
@@ -289,6 +383,12 @@ void PrintSummary(const CollectingReporter& reporter) {
                 "copies deleted) and the file system synced; the sources are warm in the page cache (one\n"
                 "untimed batch of each contender first); neither contender syncs its copies.\n",
                 g_root.empty() ? "(none made)" : g_root.c_str());
+    mirado::bench::PrintLoad(reporter, g_maxLoad);
+}
+
+double EnvNumber(const char* name, double fallback) {
+    const char* text = std::getenv(name);
+    return text == nullptr || *text == '\0' ? fallback : std::strtod(text, nullptr);
 }
 
 std::string SelfExe() {
@@ -308,8 +408,13 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     g_selfExe = SelfExe();
     mirado::bench::RaiseArgumentLimit();
+    g_maxLoad = EnvNumber("MIRADO_BENCH_MAX_LOAD", g_maxLoad);
+    g_loadWaitSeconds = static_cast<int>(EnvNumber("MIRADO_BENCH_LOAD_WAIT", g_loadWaitSeconds));
 
     const auto ours = [](Contest& (*c)(), bool big = false) { return [=](benchmark::State& s) { TimeOurs(s, c, big); }; };
+    const auto alone = [](Contest& (*c)(), bool big = false) {
+        return [=](benchmark::State& s) { TimeOursAlone(s, c, big); };
+    };
     const auto cp = [](Contest& (*c)(), bool big = false) { return [=](benchmark::State& s) { TimeCp(s, c, big); }; };
     RegisterRounds("numbering", kNumberingRounds, {{"ours", ours(Numbering)}, {"cp", cp(Numbering)}});
     for (int r = 0; r < kGrowthRounds; ++r) {
@@ -321,9 +426,11 @@ int main(int argc, char** argv) {
                 ->Unit(benchmark::kMillisecond);
         }
     }
-    RegisterRounds("small", kSmallRounds, {{"ours", ours(Small)}, {"cp", cp(Small)}});
-    RegisterRounds("empty", kEmptyRounds, {{"ours", ours(Empty)}, {"cp", cp(Empty)}});
-    RegisterRounds("big", kBigRounds, {{"ours", ours(Big, true)}, {"cp", cp(Big, true)}});
+    RegisterRounds("small", kRounds, {{"ours", ours(Small)}, {"alone", alone(Small)}, {"cp", cp(Small)}});
+    RegisterRounds("mid", kRounds, {{"ours", ours(Mid)}, {"alone", alone(Mid)}, {"cp", cp(Mid)}});
+    RegisterRounds("share", kRounds, {{"ours", ours(Share)}, {"alone", alone(Share)}, {"cp", cp(Share)}});
+    RegisterRounds("empty", kRounds, {{"ours", ours(Empty)}, {"alone", alone(Empty)}, {"cp", cp(Empty)}});
+    RegisterRounds("big", kRounds, {{"ours", ours(Big, true)}, {"alone", alone(Big, true)}, {"cp", cp(Big, true)}});
     benchmark::RegisterBenchmark("memory", PeakMemory)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
     CollectingReporter reporter;
@@ -331,6 +438,9 @@ int main(int argc, char** argv) {
     PrintSummary(reporter);
     benchmark::Shutdown();
     g_failed = g_failed || reporter.AnyFailed();
+#ifdef MIRADO_BENCH_SHARE
+    g_share.reset();  // unmounted before its folder goes
+#endif
 
     // A fresh file system that the caller discards needs no deleting (which
     // takes long for a million files).

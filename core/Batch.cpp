@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <climits>
-#include <memory>
 #include <new>
 
 #include "BatchEvents.h"
+#include "CopyQueue.h"
 #include "CoreErrors.h"
 #include "Error.h"
 #include "ErrorText.h"
@@ -25,16 +25,14 @@ std::u16string ReportText(const Error& error) { return Decimal(error.Number()) +
 // would otherwise use up every number.
 constexpr int kLostNamesAllowed = 3;
 
-// Copies source into target.folder once, and gives the copy target.name or
-// the first free numbered variant of it.
-void CopyFileTo(FileServices& fso, TakenNames& taken, std::u16string_view source, const CopyTarget& target,
-                const std::stop_token& stop) {
-    const std::unique_ptr<PendingCopy> copy = fso.CopyData(source, target.folder, target.name, stop);
+// Gives the finished copy target.name or the first free numbered variant of
+// it. Only the batch's thread names, and only it asks and tells taken.
+void NameCopy(FileServices& fso, TakenNames& taken, PendingCopy& copy, const CopyTarget& target) {
     int lostInARow = 0;
     for (;;) {
         const std::u16string unique = GetUniquePath(fso, taken, target.folder, target.name);
         try {
-            copy->Name(unique);
+            copy.Name(unique);
             taken.AddGiven(target.folder, unique);
             return;
         } catch (const NameTakenError& error) {
@@ -61,22 +59,17 @@ void RunBatch(const BatchRequest& request, FileServices& fso, BatchEvents& event
         // What the files of this batch share, and only they.
         FileServices::BatchScope scope(fso);
         TakenNames taken(fso);
+        // Several copies at once, named in drop order; a lone file is copied here.
+        CopyQueue copies(request, fso, stop);
         for (int i = 1; i <= n; ++i) {
             if (stop.stop_requested()) throw StopRequested();
-            events.Progress(i);  // before the work, so the bar shows the file in progress
-            const std::u16string& source = request.files[static_cast<size_t>(i - 1)];
-            const CopyTarget target = GetDestPath(fso, source, request.type, request.texts);
-            try {
-                CopyFileTo(fso, taken, source, target, stop);
-            } catch (...) {
-                // A folder made for a copy that did not come about goes
-                // again: a failed or stopped file leaves no new folder.
-                if (target.createdFolder) fso.RemoveFolderIfEmpty(target.folder);
-                throw;
-            }
+            events.Progress(i);  // before it is named, so the bar shows the file waited for
+            const CopyQueue::Ready ready = copies.Next();
+            NameCopy(fso, taken, ready.copy, ready.target);
             ++outcome.copied;
-            if (std::find(outcome.folders.begin(), outcome.folders.end(), target.folder) == outcome.folders.end())
-                outcome.folders.push_back(target.folder);
+            if (std::find(outcome.folders.begin(), outcome.folders.end(), ready.target.folder) == outcome.folders.end())
+                outcome.folders.push_back(ready.target.folder);
+            copies.Named();
         }
     } catch (const StopRequested&) {
         outcome.stopped = true;

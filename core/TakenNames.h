@@ -14,7 +14,9 @@ class FileServices;
 // numbering does not probe （1）, （2）, ... again for every file. A folder's
 // names are read once, when the batch first asks about it; names found taken
 // later and names the batch gives its copies are added, and numbering a
-// target goes on where it last stopped.
+// target goes on where it last stopped. Only the batch's own thread, which
+// names the copies in drop order, uses it; the copies under way on other
+// threads never do.
 class TakenNames {
 public:
     explicit TakenNames(FileServices& fso) : fso_(fso) {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <stop_token>
@@ -91,6 +92,14 @@ public:
     std::unique_ptr<PendingCopy> CopyData(std::u16string_view source, std::u16string_view folder,
                                           std::u16string_view name, std::stop_token stop = {}) const;
 
+    // How many copies into folder a batch may have under way at once,
+    // counting those that wait for their names (they keep what they hold):
+    // where copies wait on a network or FUSE, a small fixed number, lowered
+    // to what the limit of open files leaves for them; where they keep the
+    // processors busy (a local disk), one.
+    int CopiesAtOnce(std::u16string_view folder) const;
+    static constexpr int kMostCopiesAtOnce = 8;
+
     // Creates the folder and every missing folder above it. Throws, saying
     // why, when it could not be created or its name is taken by something
     // that is not a folder of its own.
@@ -129,7 +138,7 @@ private:
     // Cleared once a copy found that new files cannot be made unnamed here
     // (Linux without /proc or the privilege to link them in): later copies
     // go the temporary-name way at once.
-    mutable bool unnamedFiles_ = true;
+    mutable std::atomic<bool> unnamedFiles_{true};
 };
 
 }  // namespace mirado

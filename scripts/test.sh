@@ -26,10 +26,11 @@ cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
 
-# The batch's thread and the handing over of its events, under ThreadSanitizer.
+# The batch's thread, the handing over of its events and the copies under way
+# at once (on the FUSE disks of OtherDisks), under ThreadSanitizer.
 part "Linux engine under ThreadSanitizer"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRADO_SANITIZE_THREADS=ON -DMIRADO_BUILD_UI=OFF -DMIRADO_BUILD_BENCH=OFF
 cmake --build build-tsan -j"$jobs" --target mirado_core_tests mirado_platform_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-    ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R "^(Batch|FileCopy|FileServices|NamingRule)"
+    ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R "^(Batch|FileCopy|FileServices|NamingRule|OtherDisks)"
 part_end

@@ -50,8 +50,9 @@ void BatchRunner::Finished(const BatchOutcome& outcome) {
 }
 
 void BatchRunner::RequestStop() {
-    stopRequested_ = true;
+    // The batch's own stop first: whoever sees the flag may rely on it.
     if (thread_) thread_->RequestStop();
+    stopRequested_ = true;
 }
 
 void BatchRunner::StopAndWait() {

@@ -2,8 +2,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -21,6 +23,7 @@
 #include "OwnFile.h"
 #include "PathText.h"
 #include "SystemCalls.h"
+#include "TargetFileSystem.h"
 #include "TemporaryName.h"
 #include "WaitingCopy.h"
 #include "Utf.h"
@@ -136,6 +139,40 @@ std::unique_ptr<PendingCopy> FileServices::CopyData(std::u16string_view source, 
     std::unique_ptr<BatchState> single;
     BatchState& batch = batch_ ? *batch_ : *(single = std::make_unique<BatchState>(*calls_));
     return std::make_unique<WaitingCopy>(batch, std::move(single), source, folder, name, unnamedFiles_, std::move(stop));
+}
+
+int FileServices::CopiesAtOnce(std::u16string_view folder) const {
+    // Measured (README, run G): on a share that answers after 1 ms, 8 at
+    // once take a quarter of one at a time's time; on a local disk, where
+    // the copies keep the processors busy rather than wait, two at once
+    // took 1.3-1.6 times as long for small and empty files (every file
+    // handed from thread to thread) and gained a tenth on files of 1 MiB:
+    // one at a time there.
+    long most = 1;
+    const int folderFd = ::open(ToUtf8(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        if (DefersWriteErrors(SystemCalls::Real(), folderFd)) most = kMostCopiesAtOnce;
+        ::close(folderFd);
+    }
+    // A copy under way holds up to four descriptors: its source, its new
+    // file, the output folder (its own) and the lock of a temporary name or
+    // a claim's record. The limit counts every descriptor of the process,
+    // so those open now (the window's, the libraries') are left aside, with
+    // room for the batch's own listings of folders.
+    constexpr long kPerCopy = 4;
+    constexpr long kSpare = 16;
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 1;
+    if (limit.rlim_cur == RLIM_INFINITY) return static_cast<int>(most);
+    long open = 64;  // without /proc, a guess on the safe side
+    if (DIR* fds = ::opendir("/proc/self/fd")) {
+        open = -1;  // the listing's own
+        while (const struct dirent* entry = ::readdir(fds))
+            if (entry->d_name[0] != '.') ++open;
+        ::closedir(fds);
+    }
+    const long room = static_cast<long>(std::min<rlim_t>(limit.rlim_cur, 1 << 20)) - open - kSpare;
+    return static_cast<int>(std::clamp(room / kPerCopy, 1L, most));
 }
 
 long FileServices::MakeOneFolder(std::u16string_view path) const {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <sys/types.h>
+
 namespace mirado {
 
 class SystemCalls;
 
 // What a file system that copies are written to offers, learnt once per
-// batch: by asking, never by reading an ambiguous errno of a copy (vfat
+// batch (FileServices::BatchState::Learnt gathers what each copy learns;
+// keep it in step with the fields): by asking, never by reading an ambiguous errno of a copy (vfat
 // answers EINVAL both for "no RENAME_NOREPLACE" and for a name it refuses).
 struct TargetFileSystem {
     bool unnamedFiles = true;    // O_TMPFILE; cleared when refused
@@ -20,6 +23,7 @@ struct TargetFileSystem {
     // when the data is flushed, at fsync or close (or not at all, when
     // no one asks): copies there are made durable before they get a name.
     bool defersErrors = false;
+    dev_t device = 0;  // which file system this is
 };
 
 // True for the file system of fd when it reports write errors late.

@@ -79,7 +79,7 @@ bool TakesPlainNames(SystemCalls& calls, int folderFd) {
 
 WaitingCopy::WaitingCopy(FileServices::BatchState& batch, std::unique_ptr<FileServices::BatchState> own,
                          std::u16string_view source, std::u16string_view folder, std::u16string_view name,
-                         bool& unnamedFiles, std::stop_token stop)
+                         std::atomic<bool>& unnamedFiles, std::stop_token stop)
     : own_(std::move(own)),
       batch_(batch),
       calls_(batch.calls),
@@ -91,31 +91,33 @@ WaitingCopy::WaitingCopy(FileServices::BatchState& batch, std::unique_ptr<FileSe
       sourceFd_(calls_, -1),
       folderFd_(calls_, -1) {
     sourceFd_.Reset(OpenSource(calls_, source_, info_));
-    const int shared = batch_.Folder(folder_.empty() ? u"." : folder_);
-    target_ = &batch_.Target();
-    folderFd_.Reset(calls_.DupFd(shared));
-    if (folderFd_.Get() < 0) throw SystemError(errno, kCannotOpenTargetFolder, folder_);
+    folderFd_.Reset(batch_.OpenFolder(folder_.empty() ? u"." : folder_, target_, folderInode_));
     if (info_.st_size == 0) {
         // Nothing to write, so nothing to be seen half done: the copy takes
         // its name at once when it is named.
         CheckUnchanged(calls_, sourceFd_.Get(), info_, source_);
         attributes_ = ReadAttributes(calls_, sourceFd_.Get(), info_);
     } else {
-        WriteData(unnamedFiles_);
+        WriteData(unnamedFiles_.load(std::memory_order_relaxed));
     }
 }
 
 void WaitingCopy::WriteData(bool allowUnnamed) {
     file_.reset();
-    file_ = std::make_unique<NewFile>(calls_, folderFd_.Get(), *target_);
-    if (const int error = file_->Create(allowUnnamed, info_.st_mode))
-        throw SystemError(error, kCannotCreateTarget, planned_);
-    const int error = CopyData(calls_, sourceFd_.Get(), file_->Fd(), info_, batch_.ways[info_.st_dev], batch_.buffer,
-                               stop_, file_->Durable());
+    file_ = std::make_unique<NewFile>(calls_, folderFd_.Get(), target_);
+    const int created = file_->Create(allowUnnamed, info_.st_mode);
+    batch_.Learnt(target_.device, target_);
+    if (created != 0) throw SystemError(created, kCannotCreateTarget, planned_);
+    // Ways of copying and a buffer of this copy's own while it writes.
+    CopyWays ways = batch_.WaysFrom(info_.st_dev, target_.device);
+    std::unique_ptr<char[]> buffer = batch_.LendBuffer();
+    const int error = CopyData(calls_, sourceFd_.Get(), file_->Fd(), info_, ways, buffer, stop_, file_->Durable());
+    batch_.GiveBack(std::move(buffer));
+    batch_.Learnt(info_.st_dev, target_.device, ways);
     if (error == ECANCELED && stop_.stop_requested()) throw StopRequested();
     if (error != 0) throw SystemError(error, kCannotWriteTarget, planned_);
     CheckUnchanged(calls_, sourceFd_.Get(), info_, source_);
-    batch_.Apply(ReadAttributes(calls_, sourceFd_.Get(), info_), *file_);
+    batch_.Apply(ReadAttributes(calls_, sourceFd_.Get(), info_), *file_, target_.device, folderInode_);
     if (const int finished = file_->Finish(info_.st_size)) throw SystemError(finished, kCannotWriteTarget, planned_);
 }
 
@@ -127,20 +129,23 @@ void WaitingCopy::Name(std::u16string_view givenName) {
     if (name.size() > NAME_MAX || ToUtf8(target).size() >= PATH_MAX)
         throw SystemError(ENAMETOOLONG, kCannotCreateTarget, target);
 
+    // Only the batch's thread names; what copies learnt meanwhile helps here.
+    batch_.Refresh(target_.device, target_);
     if (attributes_) {
-        file_ = std::make_unique<NewFile>(calls_, folderFd_.Get(), *target_);
+        file_ = std::make_unique<NewFile>(calls_, folderFd_.Get(), target_);
         if (const int error = file_->CreateNamed(name, info_.st_mode))
             ThrowCannotName(calls_, folderFd_.Get(), error, target);
-        batch_.Apply(*attributes_, *file_);
+        batch_.Apply(*attributes_, *file_, target_.device, folderInode_);
         if (const int error = file_->Finish(0)) throw SystemError(error, kCannotWriteTarget, target);
     }
     int committed = file_->Commit(name);
     if (committed == NewFile::kCannotLinkUnnamed) {
         // Not here after all: the data goes under a temporary name instead.
-        unnamedFiles_ = false;
+        unnamedFiles_.store(false, std::memory_order_relaxed);
         WriteData(false);
         committed = file_->Commit(name);
     }
+    batch_.Learnt(target_.device, target_);
     if (committed == NewFile::kCloseFailed) throw SystemError(file_->CloseError(), kCannotWriteTarget, target);
     if (committed == kNoFileIdentity) throw NoFileIdentityError(folder_);
     if (committed == NewFile::kClaimLost)

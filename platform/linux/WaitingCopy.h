@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <stop_token>
@@ -25,10 +26,12 @@ class WaitingCopy final : public PendingCopy {
 public:
     // Copies source into folder; own is the state of a copy made outside a
     // batch (batch then refers to it). unnamedFiles is cleared, for later
-    // copies too, when an unnamed file cannot be named here.
+    // copies too, when an unnamed file cannot be named here. Other copies
+    // of the batch may be made, or named, on other threads meanwhile: this
+    // one shares only what batch guards.
     WaitingCopy(FileServices::BatchState& batch, std::unique_ptr<FileServices::BatchState> own,
-                std::u16string_view source, std::u16string_view folder, std::u16string_view name, bool& unnamedFiles,
-                std::stop_token stop);
+                std::u16string_view source, std::u16string_view folder, std::u16string_view name,
+                std::atomic<bool>& unnamedFiles, std::stop_token stop);
     WaitingCopy(const WaitingCopy&) = delete;
     WaitingCopy& operator=(const WaitingCopy&) = delete;
 
@@ -44,11 +47,12 @@ private:
     std::u16string source_;
     std::u16string folder_;
     std::u16string planned_;  // the path the copy is meant to have, for failures before it is named
-    bool& unnamedFiles_;
+    std::atomic<bool>& unnamedFiles_;
     std::stop_token stop_;
     FdGuard sourceFd_;
     FdGuard folderFd_;  // the output folder, held for this copy alone
-    TargetFileSystem* target_ = nullptr;
+    TargetFileSystem target_;  // this copy's own, handed back to the batch as it learns
+    ino_t folderInode_ = 0;
     struct stat info_ {};
     std::unique_ptr<NewFile> file_;
     std::optional<SourceAttributes> attributes_;  // an empty source's, given when it is named

@@ -342,6 +342,17 @@ long FileServices::MakeOneFolder(std::u16string_view path) const {
     return error == ERROR_ALREADY_EXISTS ? 0 : static_cast<long>(error);
 }
 
+int FileServices::CopiesAtOnce(std::u16string_view folder) const {
+    // Linux's reasoning, not measured on Windows: copies at once where they
+    // wait on a share (a UNC path or a mapped network drive), one at a time
+    // on a local disk. Handles have no limit that a few copies could meet.
+    const std::wstring path = LongPath(*calls_, folder);  // \\?\UNC\server\... or \\?\C:\...
+    if (path.starts_with(L"\\\\?\\UNC\\")) return kMostCopiesAtOnce;
+    if (path.size() < 7) return 1;
+    const std::wstring root = path.substr(4, 3);  // the drive's root, "C:\\" for example
+    return ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE ? kMostCopiesAtOnce : 1;
+}
+
 void FileServices::RemoveFolderIfEmpty(std::u16string_view path) const {
     // RemoveDirectoryW removes only an empty folder.
     calls_->RemoveFolder(LongPath(*calls_, path).c_str());

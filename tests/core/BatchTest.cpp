@@ -4,12 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 #include "Error.h"
 #include "RecordingEvents.h"
 #include "FaultySystemCalls.h"
+#include "Gate.h"
 #include "ScratchMount.h"
 #include "TempDir.h"
 #include "Utf.h"
@@ -19,6 +23,8 @@ namespace {
 
 using test::RecordingEvents;
 using test::FaultySystemCalls;
+using test::Gate;
+using Call = FaultySystemCalls::Call;
 using test::ListFolder;
 using test::ReadFile;
 using test::TempDir;
@@ -98,6 +104,116 @@ TEST(Batch, TakenNamesGetTheFirstFreeNumber) {
     EXPECT_EQ(ReadFile(dir.Path() / "_rename/A.B（4）.txt"), "changed");
 }
 
+// What a batch on a thread of its own tells, for a test that looks while it runs.
+struct SharedEvents : RecordingEvents {
+    void Progress(int value) override {
+        {
+            const std::lock_guard lock(mutex);
+            RecordingEvents::Progress(value);
+        }
+        if (value == 2) second.Open();
+    }
+    void Failed(const std::u16string& report) override {
+        const std::lock_guard lock(mutex);
+        RecordingEvents::Failed(report);
+    }
+    std::string Last() {
+        const std::lock_guard lock(mutex);
+        return lines.back();
+    }
+    std::mutex mutex;
+    Gate second;  // opens as the bar says 2
+};
+
+// Copies overlap, names follow the drop: while file 2's copy is held, the
+// later ones finish and wait for their names, and the bar says 2. Three
+// files that get one name are numbered in drop order whatever order their
+// data finished in, and the first failure in drop order (file 5) is
+// reported once: the files before it keep their copies, nothing of file 6
+// is left, finished or not.
+TEST(Batch, OverlappingCopiesAreNamedInDropOrder) {
+    for (const bool unnamed : {true, false}) {
+        TempDir dir;
+        std::vector<std::u16string> files;
+        for (const char* name : {"a.txt", "ab.txt", "Ab.txt", "aB.txt", "gone.txt", "e.txt"}) {
+            if (std::string(name) != "gone.txt") WriteFile(dir.Path() / name, name);
+            files.push_back(dir.U16(name));
+        }
+        const auto out = dir.Path() / "_rename";
+        FaultySystemCalls calls;
+        if (!unnamed) calls.Fail(Call::OpenUnnamed, EOPNOTSUPP);
+        Gate held, othersDone;
+        const std::string second = (dir.Path() / "ab.txt").string();
+        calls.beforeOpen = [&](const char* path) {
+            if (path == second) held.WaitInside();
+        };
+        calls.before = [&](Call call) {
+            if (call == Call::FUtimens && calls.Count(Call::FUtimens) == 4) othersDone.Open();  // 1, 3, 4 and 6
+        };
+        FileServices fso(calls);
+        SharedEvents events;
+        std::jthread batch([&] { RunBatch({files, 0, {}, 8}, fso, events); });  // all six under way at once
+        held.WaitUntilInside();
+        othersDone.WaitInside();
+        events.second.WaitInside();
+        Names named = ListFolder(out);
+        std::erase_if(named, [](const std::string& name) { return name.starts_with(".mirado-"); });
+        EXPECT_EQ(named, Names{"A.txt"}) << unnamed;
+        EXPECT_EQ(events.Last(), "value 2");
+        held.Open();
+        batch.join();
+
+        EXPECT_EQ(events.lines, (Lines{"max 6", "value 1", "value 2", "value 3", "value 4", "value 5", "failed",
+                                       "value 0", "end copied=4 folders=1"}));
+        EXPECT_EQ(events.reports, Reports{u"2:コピー元のファイル「" + dir.U16("gone.txt") +
+                                          u"」を開けません。ファイルまたはフォルダーが見つかりません。"});
+        EXPECT_EQ(ListFolder(out), (Names{"A.txt", "AB.txt", "AB（1）.txt", "AB（2）.txt"})) << unnamed;
+        EXPECT_EQ(ReadFile(out / "AB.txt"), "ab.txt");
+        EXPECT_EQ(ReadFile(out / "AB（1）.txt"), "Ab.txt");
+        EXPECT_EQ(ReadFile(out / "AB（2）.txt"), "aB.txt");
+    }
+}
+
+// Failures that copies under way together can cause, for want of
+// descriptors or of room that later copies hold, are not the user's: the
+// copy is made again alone, once the later ones have given back what they
+// held. Only a failure that comes again alone is reported, once, as one
+// copy at a time would report it.
+TEST(Batch, FailuresThatOverlapCausesAreRetriedAlone) {
+    struct Row {
+        const char* label;
+        Call call;
+        int error;
+        int times;
+    };
+    for (const Row& row : {Row{"descriptors", Call::OpenUnnamed, EMFILE, 1}, Row{"room", Call::CopyFileRange, ENOSPC, 1},
+                           Row{"room_alone_too", Call::CopyFileRange, ENOSPC, INT_MAX}}) {
+        TempDir dir;
+        std::vector<std::u16string> files;
+        for (const char* name : {"a.bin", "b.bin", "c.bin"}) {
+            WriteFile(dir.Path() / name, std::string(64 * 1024, name[0]));
+            files.push_back(dir.U16(name));
+        }
+        FaultySystemCalls calls;
+        calls.Fail(Call::Clone, EOPNOTSUPP);
+        calls.Fail(row.call, row.error, 0, row.times);
+        FileServices fso(calls);
+
+        RecordingEvents events;
+        RunBatch({files, 0, {}, 3}, fso, events);  // three at once, as on a share
+
+        if (row.times == 1) {
+            EXPECT_EQ(events.reports, Reports{}) << row.label;
+            EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{"A.bin", "B.bin", "C.bin"})) << row.label;
+            EXPECT_EQ(ReadFile(dir.Path() / "_rename/C.bin"), std::string(64 * 1024, 'c'));
+        } else {
+            ASSERT_EQ(events.reports.size(), 1u) << row.label;
+            EXPECT_TRUE(events.reports[0].starts_with(u"28:コピー先のファイル「" + dir.U16("_rename/A.bin")));
+            EXPECT_FALSE(std::filesystem::exists(dir.Path() / "_rename")) << "made by the batch, left empty";
+        }
+    }
+}
+
 // Another program saves files under names the batch is about to use, after
 // the batch read the folder: the copy cannot take the name. Their files stay
 // as they are and the copies take the next number; a folder of the name is
@@ -137,23 +253,18 @@ TEST(Batch, NamesTakenByAnotherProgramDuringTheBatchAreLeftAlone) {
     }
 }
 
-// A batch keeps its output folder open, but writes only into the folder
-// that the path names now: one moved away during a batch, or removed
-// between batches, is made again.
+// A batch keeps its output folder open, but the next batch writes only into
+// the folder that the path names then: one moved away or removed is made
+// again. (Copies already on their way when it is moved during a batch
+// follow it: they were written into it.)
 TEST(Batch, AnOutputFolderMovedAwayOrRemovedIsMadeAgain) {
     TempDir dir;
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir.Path() / name, name);
-    struct Moving : RecordingEvents {
-        std::filesystem::path from, to;
-        void Progress(int value) override {
-            RecordingEvents::Progress(value);
-            if (value == 2) std::filesystem::rename(from, to);
-        }
-    } events;
-    events.from = dir.Path() / "_rename";
-    events.to = dir.Path() / "moved";
     FileServices fso;
-    RunBatch({{dir.U16("a.txt"), dir.U16("b.txt")}, 0, {}}, fso, events);
+    RecordingEvents events;
+    RunBatch({{dir.U16("a.txt")}, 0, {}}, fso, events);
+    std::filesystem::rename(dir.Path() / "_rename", dir.Path() / "moved");
+    RunBatch({{dir.U16("b.txt")}, 0, {}}, fso, events);
     std::filesystem::remove_all(dir.Path() / "_rename");
     RunBatch({{dir.U16("c.txt")}, 0, {}}, fso, events);
     EXPECT_TRUE(events.reports.empty());

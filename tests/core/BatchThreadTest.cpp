@@ -52,36 +52,49 @@ private:
     bool woken_ = false;
 };
 
-// A stop asked for while one piece of a copy is under way ends the batch
-// once that piece returns: the copy in progress goes, finished copies stay,
-// and nothing is reported. Both ways of making a new file: unnamed, and
-// under a temporary name of its own.
-TEST(BatchThread, AStopEndsTheCopyInProgressAndLeavesNothingOfIt) {
+// A stop asked for while several copies are under way (one in the middle
+// of a piece, one before its first) ends the batch once that piece returns:
+// the copies under way go, the copy already named stays, and nothing is
+// reported. Both ways of making a new file: unnamed, and under a temporary
+// name of its own.
+TEST(BatchThread, AStopEndsTheCopiesUnderWayAndLeavesNothingOfThem) {
     for (const bool unnamed : {true, false}) {
         TempDir dir;
         WriteFile(dir.Path() / "a.txt", "a");
         WriteFile(dir.Path() / "big.bin", std::string(3 << 20, 'b'));
         WriteFile(dir.Path() / "c.txt", "c");
+        WriteFile(dir.Path() / "d.txt", "d");
         FaultySystemCalls calls;
         calls.Fail(Call::Clone, EOPNOTSUPP);  // the data goes in pieces
         if (!unnamed) calls.Fail(Call::OpenUnnamed, EOPNOTSUPP);
-        Gate gate;
+        Gate naming, piece, fourth;
         calls.before = [&](Call call) {
-            if (call == Call::CopyFileRange && calls.Count(Call::CopyFileRange) == 2) gate.WaitInside();
+            if (call == Call::LinkAt || call == Call::RenameNoReplace) naming.Open();  // a.txt is being named
+            if (call == Call::CopyFileRange && calls.Count(Call::CopyFileRange) == 2) {
+                naming.WaitInside();
+                piece.WaitInside();
+            }
+        };
+        const std::string d = (dir.Path() / "d.txt").string();
+        calls.beforeOpen = [&](const char* path) {
+            if (path == d) fourth.WaitInside();
         };
         FileServices fso(calls);
         Owner owner;
-        BatchThread thread({{dir.U16("a.txt"), dir.U16("big.bin"), dir.U16("c.txt")}, 0, {}}, fso, owner.Wake());
-        gate.WaitUntilInside();
+        BatchThread thread({{dir.U16("a.txt"), dir.U16("big.bin"), dir.U16("c.txt"), dir.U16("d.txt")}, 0, {}, 8}, fso,
+                           owner.Wake());
+        piece.WaitUntilInside();
+        fourth.WaitUntilInside();
         thread.RequestStop();
-        gate.Open();
+        piece.Open();
+        fourth.Open();
         owner.DeliverUntilEnd(thread);
 
         // Which values the owner saw before the stop depends on when it
         // looked; the bar's last value and the end do not.
         Lines seen = owner.events.lines;
         std::erase_if(seen, [](const std::string& line) { return line == "value 1" || line == "value 2"; });
-        EXPECT_EQ(seen, (Lines{"max 3", "value 0", "end copied=1 folders=1 stopped"})) << unnamed;
+        EXPECT_EQ(seen, (Lines{"max 4", "value 0", "end copied=1 folders=1 stopped"})) << unnamed;
         EXPECT_EQ(ListFolder(dir.Path() / "_rename"), Lines{"A.txt"}) << unnamed;
         EXPECT_EQ(calls.Count(Call::CopyFileRange), 2) << "no piece after the stop";
     }

@@ -27,7 +27,10 @@ TEST(Win32Batch, CopiesBesideTheSourceAndNumbersWithoutRegardToCase) {
     const std::string running = name(self).string();
     WriteFile(dir.Path() / "_rename" / running, "in progress");
 
-    const test::RecordingEvents events = test::Run({dir.U16("photo.JPG"), dir.U16("photo.JPG")}, 1);
+    // Both copies at once, as on a share: named in drop order all the same.
+    test::RecordingEvents events;
+    FileServices fso;
+    RunBatch({{dir.U16("photo.JPG"), dir.U16("photo.JPG")}, 1, {}, 2}, fso, events);
 
     EXPECT_EQ(events.lines, (Names{"max 2", "value 1", "value 2", "value 0", "end copied=2 folders=1"}));
     EXPECT_EQ(ListFolder(dir.Path() / "_rename"), (Names{running, "PHOTO.jpg", "photo（1）.JPG", "photo（2）.JPG"}));

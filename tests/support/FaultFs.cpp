@@ -9,23 +9,37 @@
 //   flush=ERRNO    closing a written file fails (a network share's full disk)
 //   fsync=ERRNO    fsync fails
 //   cut=BYTES      a written file is cut to BYTES when it is closed
-// Unnamed files (O_TMPFILE) are never offered. Once mounted it writes one
-// byte to READY_FD; it ends when the mount goes or on SIGTERM.
+// and, to play a share across a network (for the benchmarks),
+//   delay=MICROS   every request is answered after MICROS µs
+//   cached         the kernel keeps names and attributes for libfuse's
+//                  default second instead of asking every time
+//   count=PATH     the number of requests answered is kept, as a 64-bit
+//                  counter, in the file PATH (made by the caller, mapped)
+// Unnamed files (O_TMPFILE) and copy_file_range are never offered, so data
+// always passes through here. Requests are served by several threads, as a
+// share's server would. Once mounted it writes one byte to READY_FD; it ends
+// when the mount goes or on SIGTERM.
 #define FUSE_USE_VERSION 31
 #include <fuse3/fuse.h>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/mman.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -36,10 +50,23 @@ struct Faults {
     int flush = 0;
     int fsync = 0;
     long long cut = -1;
+    long long delayMicros = 0;
+    bool cached = false;
+    std::string countPath;
 } faults;
 
-int base = -1;               // the backing folder
+int base = -1;  // the backing folder
+std::mutex writtenMutex;
 std::set<uint64_t> written;  // open files that were written to
+std::atomic<std::uint64_t>* answered = nullptr;  // in the count file, when asked for
+
+// Every request passes here before it is served.
+template <auto Op, typename... Args>
+int Served(Args... args) {
+    if (answered != nullptr) answered->fetch_add(1, std::memory_order_relaxed);
+    if (faults.delayMicros > 0) std::this_thread::sleep_for(std::chrono::microseconds(faults.delayMicros));
+    return Op(args...);
+}
 
 // The path below the backing folder: "." for the root.
 std::string Rel(const char* path) { return path[1] == '\0' ? std::string(".") : std::string(path + 1); }
@@ -103,20 +130,29 @@ int Read(const char*, char* buffer, size_t size, off_t offset, fuse_file_info* f
 }
 
 int Write(const char*, const char* buffer, size_t size, off_t offset, fuse_file_info* fi) {
-    written.insert(fi->fh);
+    {
+        const std::lock_guard lock(writtenMutex);
+        written.insert(fi->fh);
+    }
     return Result(static_cast<int>(::pwrite(static_cast<int>(fi->fh), buffer, size, offset)));
 }
 
 int StatFs(const char*, struct statvfs* info) { return Result(::fstatvfs(base, info)); }
 
 int Flush(const char*, fuse_file_info* fi) {
-    if (written.count(fi->fh) == 0) return 0;
+    {
+        const std::lock_guard lock(writtenMutex);
+        if (written.count(fi->fh) == 0) return 0;
+    }
     if (faults.cut >= 0) ::ftruncate(static_cast<int>(fi->fh), faults.cut);
     return -faults.flush;
 }
 
 int Release(const char*, fuse_file_info* fi) {
-    written.erase(fi->fh);
+    {
+        const std::lock_guard lock(writtenMutex);
+        written.erase(fi->fh);
+    }
     return Result(::close(static_cast<int>(fi->fh)));
 }
 
@@ -144,12 +180,30 @@ int ReadDir(const char* path, void* buffer, fuse_fill_dir_t fill, off_t, fuse_fi
     return 0;
 }
 
+int OpenDir(const char*, fuse_file_info*) { return 0; }
+int ReleaseDir(const char*, fuse_file_info*) { return 0; }
+
 void* Init(fuse_conn_info*, fuse_config* config) {
     config->use_ino = 1;  // the backing files' inode numbers, as a disk would give
-    config->attr_timeout = 0;
-    config->entry_timeout = 0;
-    config->negative_timeout = 0;
+    if (!faults.cached) {
+        // The tests change the backing folder behind the kernel's back.
+        config->attr_timeout = 0;
+        config->entry_timeout = 0;
+        config->negative_timeout = 0;
+    }
     return nullptr;
+}
+
+// Maps the caller's count file, so that the caller reads the count as it goes.
+bool MapCount() {
+    if (faults.countPath.empty()) return true;
+    const int fd = ::open(faults.countPath.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 || ::ftruncate(fd, sizeof(std::uint64_t)) != 0) return false;
+    void* page = ::mmap(nullptr, sizeof(std::uint64_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (page == MAP_FAILED) return false;
+    answered = static_cast<std::atomic<std::uint64_t>*>(page);
+    return true;
 }
 
 bool ParseFault(const char* fault) {
@@ -161,6 +215,9 @@ bool ParseFault(const char* fault) {
     else if (text.rfind("flush=", 0) == 0) faults.flush = static_cast<int>(number(6));
     else if (text.rfind("fsync=", 0) == 0) faults.fsync = static_cast<int>(number(6));
     else if (text.rfind("cut=", 0) == 0) faults.cut = number(4);
+    else if (text.rfind("delay=", 0) == 0) faults.delayMicros = number(6);
+    else if (text == "cached") faults.cached = true;
+    else if (text.rfind("count=", 0) == 0) faults.countPath = text.substr(6);
     else return false;
     return true;
 }
@@ -183,27 +240,33 @@ int main(int argc, char** argv) {
         std::perror(argv[1]);
         return 1;
     }
+    if (!MapCount()) {
+        std::perror(faults.countPath.c_str());
+        return 1;
+    }
     const int ready = std::atoi(argv[3]);
     ::umask(0);  // the kernel applied the caller's umask already
 
     fuse_operations ops {};
-    ops.getattr = GetAttr;
-    ops.mkdir = MkDir;
-    ops.unlink = Unlink;
-    ops.rename = Rename;
-    ops.link = Link;
-    ops.chmod = ChMod;
-    ops.open = Open;
-    ops.read = Read;
-    ops.write = Write;
-    ops.statfs = StatFs;
-    ops.flush = Flush;
-    ops.release = Release;
-    ops.fsync = FSync;
-    ops.readdir = ReadDir;
+    ops.getattr = Served<GetAttr>;
+    ops.mkdir = Served<MkDir>;
+    ops.unlink = Served<Unlink>;
+    ops.rename = Served<Rename>;
+    ops.link = Served<Link>;
+    ops.chmod = Served<ChMod>;
+    ops.open = Served<Open>;
+    ops.read = Served<Read>;
+    ops.write = Served<Write>;
+    ops.statfs = Served<StatFs>;
+    ops.flush = Served<Flush>;
+    ops.release = Served<Release>;
+    ops.fsync = Served<FSync>;
+    ops.opendir = Served<OpenDir>;
+    ops.readdir = Served<ReadDir>;
+    ops.releasedir = Served<ReleaseDir>;
     ops.init = Init;
-    ops.create = Create;
-    ops.utimens = UTimens;
+    ops.create = Served<Create>;
+    ops.utimens = Served<UTimens>;
 
     char* fuseArgv[] = {argv[0], nullptr};
     fuse_args args = FUSE_ARGS_INIT(1, fuseArgv);
@@ -216,7 +279,7 @@ int main(int argc, char** argv) {
     fuse_set_signal_handlers(fuse_get_session(fs));
     (void)::write(ready, "1", 1);
     ::close(ready);
-    const int result = fuse_loop(fs);
+    const int result = fuse_loop_mt(fs, 0);
     fuse_remove_signal_handlers(fuse_get_session(fs));
     fuse_unmount(fs);
     fuse_destroy(fs);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -31,13 +32,28 @@ std::unique_ptr<FaultMount> FaultMount::Create(const std::vector<std::string>& f
     std::filesystem::create_directory(mount->backing_);
     std::filesystem::create_directory(mount->mountPoint_);
 
+    // The file system counts the requests it answers in a page that both map.
+    const std::filesystem::path count = mount->folder_.Path() / "requests";
+    const int countFd = ::open(count.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (countFd < 0 || ::ftruncate(countFd, sizeof(std::uint64_t)) != 0) {
+        whyNot = "cannot make the request count file " + count.string();
+        return nullptr;
+    }
+    void* page = ::mmap(nullptr, sizeof(std::uint64_t), PROT_READ | PROT_WRITE, MAP_SHARED, countFd, 0);
+    ::close(countFd);
+    if (page == MAP_FAILED) {
+        whyNot = "cannot map the request count file";
+        return nullptr;
+    }
+    mount->requests_ = static_cast<std::atomic<std::uint64_t>*>(page);
+
     int ready[2];
     if (::pipe2(ready, O_CLOEXEC) != 0) {
         whyNot = "no pipe";
         return nullptr;
     }
     std::vector<std::string> words = {MIRADO_FAULT_FS, mount->backing_.string(), mount->mountPoint_.string(),
-                                      std::to_string(ready[1])};
+                                      std::to_string(ready[1]), "count=" + count.string()};
     words.insert(words.end(), faults.begin(), faults.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
@@ -70,6 +86,7 @@ std::unique_ptr<FaultMount> FaultMount::Create(const std::vector<std::string>& f
 }
 
 FaultMount::~FaultMount() {
+    if (requests_ != nullptr) ::munmap(requests_, sizeof(std::uint64_t));
     if (process_ < 0) return;
     if (::umount2(mountPoint_.c_str(), MNT_DETACH) != 0) {
         const pid_t child = ::fork();

@@ -2,6 +2,8 @@
 
 #include <sys/types.h>
 
+#include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -23,12 +25,15 @@ public:
 
     const std::filesystem::path& Path() const { return mountPoint_; }
     const std::filesystem::path& Backing() const { return backing_; }
+    // How many requests the file system has answered so far.
+    std::uint64_t Requests() const { return requests_ ? requests_->load(std::memory_order_relaxed) : 0; }
 
 private:
     FaultMount() = default;
     TempDir folder_;
     std::filesystem::path backing_, mountPoint_;
     pid_t process_ = -1;
+    std::atomic<std::uint64_t>* requests_ = nullptr;  // shared with the file system's process
 };
 
 }  // namespace mirado::test

@@ -7,13 +7,19 @@
 namespace mirado::test {
 
 int FaultySystemCalls::Count(Call call) const {
+    const std::lock_guard lock(mutex_);
     const auto it = counts_.find(call);
     return it == counts_.end() ? 0 : it->second;
 }
 
 bool FaultySystemCalls::Inject(Call call) {
-    const int used = counts_[call]++;
+    int used = 0;
+    {
+        const std::lock_guard lock(mutex_);
+        used = counts_[call]++;
+    }
     if (before) before(call);
+    const std::lock_guard lock(mutex_);
     const auto it = faults_.find(call);
     if (it == faults_.end() || used < it->second.skip || used - it->second.skip >= it->second.times) return false;
     errno = it->second.error;
@@ -21,6 +27,7 @@ bool FaultySystemCalls::Inject(Call call) {
 }
 
 int FaultySystemCalls::Open(const char* path, int flags, mode_t mode) {
+    if (beforeOpen) beforeOpen(path);
     return Inject(Call::Open) ? -1 : SystemCalls::Open(path, flags, mode);
 }
 
@@ -41,6 +48,10 @@ ssize_t FaultySystemCalls::CopyFileRange(int sourceFd, off_t* sourceOffset, int 
 
 int FaultySystemCalls::FSetXattr(int fd, const char* name, const void* value, size_t size) {
     return Inject(Call::FSetXattr) ? -1 : SystemCalls::FSetXattr(fd, name, value, size);
+}
+
+int FaultySystemCalls::FUtimens(int fd, const struct timespec times[2]) {
+    return Inject(Call::FUtimens) ? -1 : SystemCalls::FUtimens(fd, times);
 }
 
 int FaultySystemCalls::RenameNoReplace(int dirFd, const char* oldName, const char* newName) {

@@ -293,9 +293,13 @@ TEST(BusyWindow, ACloseStopsTheBatchAndLeavesNoPartialCopy) {
         WriteFile(dir.Path() / "c.txt", "c");
         mirado::test::FaultySystemCalls calls;
         calls.Fail(Call::Clone, EOPNOTSUPP);  // the data goes in pieces
-        mirado::test::Gate gate;
+        mirado::test::Gate naming, gate;
         calls.before = [&](Call call) {
-            if (call == Call::CopyFileRange && calls.Count(Call::CopyFileRange) == 2) gate.WaitInside();
+            if (call == Call::LinkAt) naming.Open();  // a.txt is being named
+            if (call == Call::CopyFileRange && calls.Count(Call::CopyFileRange) == 2) {
+                naming.WaitInside();
+                gate.WaitInside();
+            }
         };
         mirado::FileServices fso(calls);
         ShownWindow w(0, fso);
