@@ -21,8 +21,8 @@ std::u16string Help() {
     constexpr char16_t kHelpOptions[] = u"  --help    ";
 #endif
     return std::u16string(u"使い方: mirado [--] [ファイル]...\n"
-                          u"Mirado のウィンドウを開きます。ファイルを指定すると、ファイルは待機し、"
-                          u"変換の種類を選んで Enter キーを押すと、新しい名前で元のファイルと同じ場所の"
+                          u"Mirado のウィンドウを開きます。ファイルを指定すると、ファイルを待たせた状態で開きます。"
+                          u"変換の種類を選んで Enter キーを押すと、新しい名前で、元のファイルと同じ場所の"
                           u"「_rename」フォルダーにコピーします。Esc キーで取り消します。\n\n") +
            kHelpOptions + u"  この説明を表示します\n"
                           u"  --version   バージョンを表示します\n"
