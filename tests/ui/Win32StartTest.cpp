@@ -1,13 +1,12 @@
-// The Windows program started with files, as Explorer's 送る and a drop on
-// its icon start it: a command line as long as Windows allows reaches the
-// batch intact, a short 8.3 name expanded; /?, --help and a refusal answer
-// in a message box. And the line that screen readers hear at once.
+// The Windows program started with files, as 送る and a drop on its icon
+// start it, and the line that screen readers hear at once.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QProcess>
 #include <QWidget>
 
 #include <algorithm>
@@ -23,111 +22,66 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-// The program, started with arguments; ended by force with the object if
-// it is still running.
-class Program {
-public:
-    explicit Program(const std::wstring& arguments) {
-        const QString program = QDir::toNativeSeparators(QDir(QCoreApplication::applicationDirPath())
-                                                              .absoluteFilePath(QStringLiteral(MIRADO_PROGRAM)));
-        std::wstring line = L"\"" + program.toStdWString() + L"\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        started = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &process_) != FALSE;
-    }
-    ~Program() {
-        if (!started) return;
-        if (::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(process_.hProcess, 99);
-        ::CloseHandle(process_.hThread);
-        ::CloseHandle(process_.hProcess);
-    }
-
-    // Its first shown top-level window that fits, within a minute.
-    HWND Window(const std::function<bool(HWND)>& fits) const {
-        struct Search {
-            DWORD id;
-            const std::function<bool(HWND)>& fits;
-            HWND found = nullptr;
-        } search{process_.dwProcessId, fits};
-        for (int i = 0; i < 1200 && search.found == nullptr; ++i) {
-            ::EnumWindows(
-                [](HWND window, LPARAM context) -> BOOL {
-                    auto& s = *reinterpret_cast<Search*>(context);
-                    DWORD id = 0;
-                    ::GetWindowThreadProcessId(window, &id);
-                    if (id == s.id && ::IsWindowVisible(window) && s.fits(window)) s.found = window;
-                    return s.found == nullptr;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            if (search.found == nullptr) ::Sleep(50);
-        }
-        return search.found;
-    }
-
-    // Its exit code once it has ended, within a minute; -1 if it has not.
-    long ExitCode() const {
-        DWORD code = 0;
-        if (::WaitForSingleObject(process_.hProcess, 60'000) != WAIT_OBJECT_0) return -1;
-        ::GetExitCodeProcess(process_.hProcess, &code);
-        return static_cast<long>(code);
-    }
-
-    bool started = false;
-
-private:
-    PROCESS_INFORMATION process_{};
-};
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return name;
+// mirado.exe with this command line after its name, as Explorer starts it.
+void Start(QProcess& program, const QString& arguments) {
+    program.setProgram(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral(MIRADO_PROGRAM)));
+    program.setNativeArguments(arguments);
+    program.start();
+    ASSERT_TRUE(program.waitForStarted());
 }
 
 std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    wchar_t text[4096] = {};
+    ::GetWindowTextW(window, text, 4096);
     return text;
 }
 
-// The longest text of the box's static controls: its message.
-std::wstring MessageOf(HWND box) {
-    std::wstring message;
-    ::EnumChildWindows(
-        box,
-        [](HWND child, LPARAM context) -> BOOL {
-            auto& longest = *reinterpret_cast<std::wstring*>(context);
-            if (ClassOf(child) == L"Static" && TextOf(child).size() > longest.size()) longest = TextOf(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&message));
-    return message;
+// The program's first shown top-level window whose class or title is
+// that, within a minute.
+HWND WindowOf(const QProcess& program, const std::wstring& classOrTitle) {
+    struct Search {
+        DWORD id;
+        const std::wstring& wanted;
+        HWND found = nullptr;
+    } search{static_cast<DWORD>(program.processId()), classOrTitle};
+    for (int i = 0; i < 1200 && search.found == nullptr; ++i, ::Sleep(search.found ? 0 : 50))
+        ::EnumWindows(
+            [](HWND window, LPARAM context) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(context);
+                DWORD id = 0;
+                wchar_t name[64] = {};
+                ::GetWindowThreadProcessId(window, &id);
+                ::GetClassNameW(window, name, 64);
+                if (id == s.id && ::IsWindowVisible(window) && (name == s.wanted || TextOf(window) == s.wanted))
+                    s.found = window;
+                return s.found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 // The help, and a refusal, come in a message box, as the program has no
-// console; OK ends the program with 0, or 2 for the refusal, and no window.
+// console; OK ends it with 0, or 2 after the refusal.
 TEST(Win32Start, AnswersTheCommandLineInAMessageBox) {
     const std::wstring help = L"使い方: mirado [--] [ファイル]...\n";
-    const struct {
-        const wchar_t* arguments;
-        std::wstring begins;
-        long status;
-    } rows[] = {
-        {L"/?", help, 0},
-        {L"C:\\a.txt --help", help, 0},
-        {L"--bogus", L"mirado: 「--bogus」というオプションはありません。", 2},
+    const std::tuple<QString, std::wstring, int> rows[] = {
+        {QStringLiteral("/?"), help, 0},
+        {QStringLiteral("C:\\a.txt --help"), help, 0},
+        {QStringLiteral("--bogus"), L"mirado: 「--bogus」というオプションはありません。", 2},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(QString::fromWCharArray(row.arguments).toStdString());
-        Program program(row.arguments);
-        ASSERT_TRUE(program.started);
-        const HWND box = program.Window([](HWND window) { return ClassOf(window) == L"#32770"; });
+    for (const auto& [arguments, begins, status] : rows) {
+        SCOPED_TRACE(arguments.toStdString());
+        QProcess program;
+        Start(program, arguments);
+        const HWND box = WindowOf(program, L"#32770");
         ASSERT_NE(box, nullptr);
+        wchar_t text[4096] = {};
+        ::GetDlgItemTextW(box, 0xFFFF, text, 4096);  // the box's message
+        EXPECT_EQ(std::wstring(text).substr(0, begins.size()), begins);
         EXPECT_EQ(TextOf(box), L"Mirado");
-        EXPECT_EQ(MessageOf(box).substr(0, row.begins.size()), row.begins);
         ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        EXPECT_EQ(program.ExitCode(), row.status);
+        EXPECT_TRUE(program.waitForFinished(60'000));
+        EXPECT_EQ(program.exitCode(), status);
     }
 }
 
@@ -137,46 +91,43 @@ TEST(Win32Start, AnswersTheCommandLineInAMessageBox) {
 TEST(Win32Start, ALongCommandLineReachesTheBatchIntact) {
     mirado::test::TempDir dir;
     const fs::path folder = dir.Path() / fs::path(L"写真 フォルダー");
-    std::wstring arguments;
+    QString arguments;
     Names expected;
     for (int i = 0;; ++i) {
-        const std::wstring name = L"ねこ と いぬ の しゃしん photo " + std::to_wstring(1000 + i) + L" 長い 名前.txt";
-        std::wstring path = (folder / name).wstring();
-        if (arguments.size() + path.size() + 3 > 32'000 - 200) break;  // the program's own path, within 200
-        mirado::test::WriteFile(folder / name, std::to_string(i));
+        const QString name = QStringLiteral("ねこ と いぬ の しゃしん photo %1 長い 名前.txt").arg(1000 + i);
+        std::wstring path = (folder / name.toStdWString()).wstring();
+        if (static_cast<size_t>(arguments.size()) + path.size() > 32'000 - 200) break;  // the program within 200
+        mirado::test::WriteFile(path, std::to_string(i));
         if (i == 0) {
             wchar_t shortPath[MAX_PATH] = {};
             ASSERT_GT(::GetShortPathNameW(path.c_str(), shortPath, MAX_PATH), 0u);
-            ASSERT_NE(fs::path(shortPath).filename(), fs::path(name)) << "no short name to expand";
+            ASSERT_NE(fs::path(shortPath).filename(), fs::path(name.toStdWString())) << "no short name";
             path = shortPath;
         }
-        arguments += L" \"" + path + L"\"";
-        const QString copy = QString::fromStdWString(name).toUpper().replace(QStringLiteral(".TXT"), QStringLiteral(".txt"));
-        expected.push_back(copy.toStdString() + "=" + std::to_string(i));
+        arguments += QStringLiteral(" \"%1\"").arg(QString::fromStdWString(path));
+        expected.push_back(name.toUpper().chopped(4).toStdString() + ".txt=" + std::to_string(i));
     }
     ASSERT_GE(expected.size(), 200u);
     std::sort(expected.begin(), expected.end());
-    Program program(arguments);
-    ASSERT_TRUE(program.started);
-    const HWND window = program.Window([](HWND w) { return TextOf(w) == L"Mirado Ver. 2.0.0"; });
+    QProcess program;
+    Start(program, arguments);
+    const HWND window = WindowOf(program, L"Mirado Ver. 2.0.0");
     ASSERT_NE(window, nullptr);
     // Enter on the type list, which has the focus.
-    const UINT scan = ::MapVirtualKeyW(VK_RETURN, MAPVK_VK_TO_VSC);
-    ::PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1 | (scan << 16));
-    ::PostMessageW(window, WM_KEYUP, VK_RETURN, 1 | (scan << 16) | (3u << 30));
+    const LPARAM scan = ::MapVirtualKeyW(VK_RETURN, MAPVK_VK_TO_VSC) << 16;
+    ::PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1 | scan);
+    ::PostMessageW(window, WM_KEYUP, VK_RETURN, 1 | scan | (3u << 30));
     Names copies;
-    for (int i = 0; i < 2400 && copies.size() < expected.size(); ++i) {
-        ::Sleep(50);
+    for (int i = 0; i < 2400 && copies.size() < expected.size(); ++i, ::Sleep(50))
         copies = mirado::test::ListFolder(folder / "_rename");
-    }
     for (std::string& copy : copies)
         copy += "=" + mirado::test::ReadFile(folder / "_rename" / fs::path(std::u8string(copy.begin(), copy.end())));
     EXPECT_EQ(copies, expected);
     ::PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.ExitCode(), 0);
+    EXPECT_TRUE(program.waitForFinished(60'000));
+    EXPECT_EQ(program.exitCode(), 0);
 }
 
-// Records the notifications instead of raising them.
 class HeardCalls : public mirado::SystemCalls {
 public:
     HRESULT RaiseNotification(HWND window, const wchar_t* text) override {
@@ -186,11 +137,10 @@ public:
     std::vector<std::pair<HWND, std::wstring>> heard;
 };
 
-// What a window tells screen readers goes out as UI Automation's
-// notification from the window, and only once the window is active: the
-// latest line that came before. Windows' own call answers where it is
-// there (Windows 10 1709 and later) and is missing without harm elsewhere
-// (Wine 8).
+// A line goes out as UI Automation's notification from the window once it
+// is active: the latest that came before. Windows' own call answers where
+// it is there (Windows 10 1709 and later) and is missing without harm
+// elsewhere (Wine 8).
 TEST(Win32Announcer, TellsThroughUiAutomationOnceTheWindowIsActive) {
     HeardCalls calls;
     QWidget window;
