@@ -75,12 +75,12 @@ const QString kWaiting = QStringLiteral("4 個のファイルが待っていま�
                                         "「_rename」フォルダーにコピーします。Esc キーで取り消します。");
 const QString kFourCopied = QStringLiteral("4 個のファイルを「%1/_rename」にコピーしました。");
 const QString kOneCopied = QStringLiteral("1 個のファイルを「%1/_rename」にコピーしました。");
-const Names kUpper{"--HELP=h", "-A.txt=a", "B.txt=b", "\x83\x65.txt=e"};
+const Names kUpper{"--HELP", "-A.txt", "B.txt", "\x83\x65.txt"};
 
 struct WaitRow {
     const char* name;
     std::function<void(Started&, const fs::path&)> action;
-    Names copies;  // "name=contents" in _rename afterwards
+    Names copies;  // in _rename afterwards
     bool waiting;  // the files still wait afterwards
     QString said;  // the frame's status line afterwards, %1 for the folder
 };
@@ -96,9 +96,8 @@ class Waiting : public ::testing::TestWithParam<WaitRow> {};
 TEST_P(Waiting, UntilTheUserSaysSo) {
     const WaitRow& row = GetParam();
     mirado::test::TempDir dir;
-    for (const auto& [file, contents] : {std::pair{"b.txt", "b"}, {"\x83\x65.txt", "e"}, {"-a.txt", "a"},
-                                         {"--help", "h"}, {"o.txt", "o"}})
-        mirado::test::WriteFile(dir.Path() / file, contents);
+    for (const char* file : {"b.txt", "\x83\x65.txt", "-a.txt", "--help", "o.txt"})
+        mirado::test::WriteFile(dir.Path() / file, file);
     Started w(dir.Path(), {"./b.txt", "\x83\x65.txt", "--", "-a.txt", "--help"});
     const QString waitingLine = QStringLiteral("4 個のファイルが待っています");
     EXPECT_EQ(w.lblDrag->text(), waitingLine);
@@ -116,10 +115,7 @@ TEST_P(Waiting, UntilTheUserSaysSo) {
         mirado::test::WaitForBatch(w.window);
     }
     EXPECT_TRUE(w.window.isVisible());
-    EXPECT_EQ(mirado::test::ListFolder(dir.Path() / "_rename").size(), row.copies.size());
-    for (const std::string& copy : row.copies)
-        EXPECT_EQ(mirado::test::ReadFile(dir.Path() / "_rename" / copy.substr(0, copy.find('='))),
-                  copy.substr(copy.find('=') + 1));
+    EXPECT_EQ(mirado::test::ListFolder(dir.Path() / "_rename"), row.copies);
     EXPECT_EQ(w.lblDrag->text(), row.waiting ? waitingLine : QStringLiteral("ここにファイルをドラッグします"));
     EXPECT_EQ(w.cboType->accessibleDescription(), row.waiting ? kWaiting : QString());
     const QString said = QString(row.said).replace(QStringLiteral("%1"), QString::fromStdString(dir.Path().string()));
@@ -155,14 +151,14 @@ INSTANTIATE_TEST_SUITE_P(
                     QCoreApplication::processEvents();  // the next turn of the event loop: a new key
                     Key(w.cboType, Qt::Key_Return);
                 },
-                {"--help=h", "-a.txt=a", "b.txt=b", "\x83\x65.txt=e"}, false, kFourCopied},
+                {"--help", "-a.txt", "b.txt", "\x83\x65.txt"}, false, kFourCopied},
         WaitRow{"EscapeForgetsThem", [](Started& w, const fs::path&) { Key(w.cboType, Qt::Key_Escape); }, {}, false,
                 QStringLiteral("待っていた 4 個のファイルを取り消しました。何もコピーしていません。")},
         WaitRow{"DropStartsAtOnce",
                 [](Started& w, const fs::path& dir) { mirado::test::DragAndDrop(w.window, *w.lblDrag, Other(dir)); },
-                {"O.txt=o"}, false, kOneCopied},
+                {"O.txt"}, false, kOneCopied},
         WaitRow{"PasteOfFilesStartsAtOnce", [](Started& w, const fs::path& dir) { Paste(w, Other(dir)); },
-                {"O.txt=o"}, false, kOneCopied},
+                {"O.txt"}, false, kOneCopied},
         WaitRow{"PasteOfNoFileKeepsThem", [](Started& w, const fs::path&) { Paste(w, {}); }, {}, true,
                 QStringLiteral("クリップボードにファイルがありません。ファイル マネージャーでファイルをコピーしてから"
                                "貼り付けてください。")}),
