@@ -80,8 +80,7 @@ TEST(Win32Scale, WindowsAreWholeAtThisScale) {
     EXPECT_EQ(client.right, ::MulDiv(312, static_cast<int>(ExpectedDpi()), USER_DEFAULT_SCREEN_DPI));
     EXPECT_EQ(client.bottom, ::MulDiv(206, static_cast<int>(ExpectedDpi()), USER_DEFAULT_SCREEN_DPI));
     ExpectTextsWhole(window);
-    // Files waiting: the frame's two lines with a four-digit count.
-    frmMain waiting;
+    frmMain waiting;  // files waiting: the frame's two lines with a four-digit count
     waiting.HoldFiles(std::vector<std::u16string>(9999, u"C:\\a.txt"));
     waiting.show();
     ExpectTextsWhole(waiting);
