@@ -82,7 +82,7 @@ TEST(Win32Start, ALongCommandLineReachesTheBatchIntact) {
     QString arguments;
     Names expected;
     for (int i = 0;; ++i) {
-        const QString name = QStringLiteral("ねこ と いぬ の しゃしん photo %1 長い 名前.txt").arg(1000 + i);
+        const QString name = QStringLiteral("ねこ と いぬ の しゃしん photo %1 とても 長い 名前 の ファイル.txt").arg(1000 + i);
         std::wstring path = (folder / name.toStdWString()).wstring();
         if (static_cast<size_t>(arguments.size()) + path.size() > 32'000 - 200) break;  // the program within 200
         mirado::test::WriteFile(path, std::to_string(i));
