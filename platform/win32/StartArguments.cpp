@@ -44,19 +44,24 @@ std::u16string StartPath(std::u16string_view argument) {
         return ::GetFullPathNameW(given.c_str(), size, buffer, nullptr);
     });
     if (full.empty()) return std::u16string(argument);
-    // Short names hold a "~" (PHOTO~1.JPG). The \\?\ form lets the
-    // expansion pass MAX_PATH; its prefix is taken off again.
+    // Short names hold a "~" (PHOTO~1.JPG). Past MAX_PATH only the long
+    // form of a path (\\?\C:\..., \\?\UNC\server\...) is expanded; its prefix
+    // is taken off again.
     if (full.find(L'~') != std::wstring::npos) {
         const bool unc = full.starts_with(L"\\\\") && !full.starts_with(L"\\\\?\\") && !full.starts_with(L"\\\\.\\");
         const bool local = full.size() > 2 && full[1] == L':';
-        const std::wstring prefix = unc ? L"\\\\?\\UNC" : local ? L"\\\\?\\" : L"";
-        const std::wstring extended = prefix + (unc ? full.substr(1) : full);
+        std::wstring prefix;
+        std::wstring extended = full;
+        if (full.size() >= MAX_PATH && (local || unc)) {
+            prefix = unc ? L"\\\\?\\UNC" : L"\\\\?\\";
+            extended = prefix + (unc ? full.substr(1) : full);
+        }
         std::wstring longer = Filled([&](wchar_t* buffer, DWORD size) {
             return ::GetLongPathNameW(extended.c_str(), buffer, size);
         });
         if (!longer.empty() && longer.starts_with(prefix)) {
-            longer.erase(0, prefix.size());
-            full = unc ? L"\\" + longer : longer;
+            full = longer.substr(prefix.size());
+            if (unc && !prefix.empty()) full.insert(0, L"\\");
         }
     }
     return ToU16(full.c_str());
