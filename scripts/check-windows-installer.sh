@@ -3,8 +3,9 @@
 # scripts/build-windows.sh) on a fresh Wine prefix as a user without
 # administrator rights would, starts the program from its Start-menu
 # shortcut, installs it again over itself as an upgrade would, and removes
-# it: afterwards none of its files, its shortcut or its registry entries
-# may be left. Needs an X server ($DISPLAY) and xdotool.
+# it: afterwards none of its files, its shortcuts or its registry entries
+# may be left, while the user's own entry in the 送る (SendTo) folder, put
+# there first, stays with the folder. Needs an X server ($DISPLAY) and xdotool.
 #   check-windows-installer.sh [MSI]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,7 +25,9 @@ wineboot --init
 
 fail() { echo "check-windows-installer: $*" >&2; exit 1; }
 profile=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')")
-start_menu=$(winepath -u "$(wine cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')")/Microsoft/Windows/Start\ Menu/Programs
+appdata=$(winepath -u "$(wine cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')")
+start_menu=$appdata/Microsoft/Windows/Start\ Menu/Programs
+send_to=$appdata/Microsoft/Windows/SendTo
 installed="$profile/Programs/Mirado"
 # Windows lists a per-user product under HKCU; Wine's installer service
 # writes the entry under HKLM even so.
@@ -34,8 +37,13 @@ apps() {
     done
 }
 
+# An entry of the user's own, which must outlive Mirado's.
+mkdir -p "$send_to"
+printf 'other\n' >"$send_to/Other.lnk"
+
 wine msiexec /i "$(winepath -w "$msi")" /qn
 [ -f "$installed/mirado.exe" ] || fail "no $installed/mirado.exe"
+[ -f "$send_to/Mirado.lnk" ] || fail "no entry in the 送る menu (SendTo)"
 [ -f "$installed/plugins/platforms/qwindows.dll" ] || fail "no platform plugin"
 [ -f "$start_menu/Mirado.lnk" ] || fail "no Start-menu shortcut"
 apps | grep -q "DisplayName.*Mirado" || fail "no entry under Apps"
@@ -59,8 +67,10 @@ wine msiexec /i "$(winepath -w "$msi")" /qn
 wine msiexec /x "$(winepath -w "$msi")" /qn
 [ ! -e "$installed" ] || fail "left behind: $(find "$installed" | head -n 5)"
 [ ! -e "$start_menu/Mirado.lnk" ] || fail "the shortcut was left behind"
+[ ! -e "$send_to/Mirado.lnk" ] || fail "the 送る entry was left behind"
+[ "$(cat "$send_to/Other.lnk" 2>/dev/null)" = other ] || fail "the user's own 送る entry went with Mirado"
 if wine reg query 'HKCU\Software\Mirado' >/dev/null 2>&1; then fail "HKCU\\Software\\Mirado was left behind"; fi
 if apps | grep -q "DisplayName.*Mirado"; then
     fail "the entry under Apps was left behind"
 fi
-echo "check-windows-installer: installs per user, starts from its shortcut, reinstalls, and uninstalls without a trace"
+echo "check-windows-installer: installs per user with a 送る entry, starts from its shortcut, reinstalls, and uninstalls without a trace, the user's own 送る entry kept"

@@ -103,6 +103,7 @@ void DropFrame::SetInstruction(const QString& instruction) {
 void DropFrame::SetStatus(const QString& status) {
     status_ = status;
     Describe();
+    if (!status.isEmpty()) emit told(status);
 }
 
 void DropFrame::Describe() {
@@ -122,6 +123,14 @@ void DropFrame::dropEvent(QDropEvent* event) {
 }
 
 void DropFrame::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit confirmed();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        emit dismissed();
+        return;
+    }
     if (!event->matches(QKeySequence::Paste)) {
         QFrame::keyPressEvent(event);
         return;
@@ -131,6 +140,13 @@ void DropFrame::keyPressEvent(QKeyEvent* event) {
         SetStatus(NothingToPaste());
     else
         emit filesDropped(files);
+}
+
+void DropFrame::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        emit confirmed();
+    else
+        QFrame::mouseDoubleClickEvent(event);
 }
 
 void DropFrame::paintEvent(QPaintEvent* event) {

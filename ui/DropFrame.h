@@ -24,6 +24,9 @@ namespace mirado::ui {
 //
 // Screen readers hear the frame's instruction as its description, and a
 // short status line before it (why a paste took nothing, how a batch ended).
+//
+// Enter and a double-click on the frame confirm (start the files that
+// wait), Esc dismisses them.
 class DropFrame : public QFrame {
     Q_OBJECT
 
@@ -32,18 +35,24 @@ public:
 
     // What the frame is for, the lasting part of its description.
     void SetInstruction(const QString& instruction);
+    const QString& Instruction() const { return instruction_; }
     // A line put before the instruction and told to assistive technology at
-    // once; empty takes the last one away.
+    // once (told() too); empty takes the last one away.
     void SetStatus(const QString& status);
 
 signals:
     void filesDropped(const QList<QUrl>& urls);
+    void confirmed();
+    void dismissed();
+    // A status line, for what tells screen readers beyond the description.
+    void told(const QString& text);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -4,12 +4,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
 
+#include "Announcer.h"
 #include "Appearance.h"
 #include "Batch.h"
 #include "BatchEvents.h"
@@ -24,7 +24,9 @@
 #include "MessageBoxService.h"
 #include "ProgressBar.h"
 #include "Twips.h"
+#include "TypeList.h"
 #include "Utf.h"
+#include "WaitingFiles.h"
 #include "frmReplace.h"
 
 using mirado::ui::TwipsRect;
@@ -96,7 +98,7 @@ void frmMain::CreateControls() {
     // or a substitute face, draw the question wider.
     lblType->setGeometry(TwipsRect(120, 120, 4320 - 120 - 120, 255));
 
-    cboType = new QComboBox(this);
+    cboType = new mirado::ui::TypeList(this);
     cboType->setObjectName(QStringLiteral("cboType"));
     cboType->setEditable(false);
     cboType->setMaxVisibleItems(static_cast<int>(mirado::kConversionTypes.size()));
@@ -147,6 +149,8 @@ void frmMain::CreateControls() {
     auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
 
     mobjInput = new mirado::ui::InputBlocker(*this);
+    mobjWaiting = new mirado::ui::WaitingFiles(*fraDrag, *lblDrag, *lblPaste, *cboType, this);
+    mobjAnnouncer = new mirado::ui::Announcer(*this);
     mobjBatch = new mirado::ui::BatchRunner(
         mobjFSO, [this](mirado::BatchRequest& request) { return AskForTexts(request); }, this);
     connect(mobjBatch, &mirado::ui::BatchRunner::progressMaximum, prgBar,
@@ -160,6 +164,14 @@ void frmMain::CreateControls() {
     cboType->setFocus();
 
     connect(fraDrag, &mirado::ui::DropFrame::filesDropped, this, &frmMain::fraDrag_FilesDropped);
+    connect(fraDrag, &mirado::ui::DropFrame::filesDropped, mobjWaiting, &mirado::ui::WaitingFiles::Release);
+    connect(cboType, &mirado::ui::TypeList::confirmed, mobjWaiting, &mirado::ui::WaitingFiles::Start);
+    connect(fraDrag, &mirado::ui::DropFrame::confirmed, mobjWaiting, &mirado::ui::WaitingFiles::Start);
+    connect(cboType, &mirado::ui::TypeList::dismissed, mobjWaiting, &mirado::ui::WaitingFiles::Forget);
+    connect(fraDrag, &mirado::ui::DropFrame::dismissed, mobjWaiting, &mirado::ui::WaitingFiles::Forget);
+    connect(mobjWaiting, &mirado::ui::WaitingFiles::started, this, &frmMain::StartBatch);
+    connect(mobjWaiting, &mirado::ui::WaitingFiles::told, mobjAnnouncer, &mirado::ui::Announcer::Announce);
+    connect(fraDrag, &mirado::ui::DropFrame::told, mobjAnnouncer, &mirado::ui::Announcer::Announce);
     connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
     connect(helpKey, &QShortcut::activated, this, &frmMain::cmdHelp_Click);
 }
@@ -216,10 +228,14 @@ void frmMain::BatchFinished(const mirado::BatchOutcome& outcome) {
     if (mblnCloseAfterBatch) close();
 }
 
-void frmMain::fraDrag_FilesDropped(const QList<QUrl>& urls) {
-    // The type is the one chosen at the drop, whatever happens to the list
-    // while the batch runs.
-    if (mobjBatch->Take({mirado::ui::DroppedPaths(urls), cboType->currentIndex(), {}})) mobjInput->SetActive(true);
+void frmMain::HoldFiles(std::vector<std::u16string> paths) { mobjWaiting->Hold(std::move(paths)); }
+
+void frmMain::fraDrag_FilesDropped(const QList<QUrl>& urls) { StartBatch(mirado::ui::DroppedPaths(urls)); }
+
+void frmMain::StartBatch(const std::vector<std::u16string>& paths) {
+    // The type is the one chosen at the drop (or the Enter), whatever
+    // happens to the list while the batch runs.
+    if (mobjBatch->Take({paths, cboType->currentIndex(), {}})) mobjInput->SetActive(true);
 }
 
 void frmMain::cmdHelp_Click() {

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QList>
 #include <QUrl>
 #include <QWidget>
 
-class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -18,9 +19,12 @@ class MessageBoxService;
 struct BatchOutcome;
 struct BatchRequest;
 namespace ui {
+class Announcer;
 class BatchRunner;
 class DropFrame;
 class InputBlocker;
+class TypeList;
+class WaitingFiles;
 }  // namespace ui
 }  // namespace mirado
 
@@ -30,6 +34,8 @@ class InputBlocker;
 // the window shows its progress, takes no input for itself, and answers
 // the window system. A close during a batch stops it: the copy in
 // progress goes, the finished ones stay, and the window closes at its end.
+// Files the program was started with wait until the user starts them with
+// the chosen type, as a drop of them.
 class frmMain : public QWidget {
     Q_OBJECT
 
@@ -46,6 +52,10 @@ public:
     // waited for, and the window closes.
     void EndSession();
 
+    // The files wait in the window, as the program was started with them;
+    // none change nothing.
+    void HoldFiles(std::vector<std::u16string> paths);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -55,6 +65,7 @@ private:
     void CreateControls();
     void InitForm();
     void fraDrag_FilesDropped(const QList<QUrl>& urls);
+    void StartBatch(const std::vector<std::u16string>& paths);
     void cmdHelp_Click();
     bool AskForTexts(mirado::BatchRequest& request);
     void BatchFailed(const QString& report);
@@ -66,7 +77,7 @@ private:
     mirado::FileServices& mobjFSO;
 
     QLabel* lblType = nullptr;
-    QComboBox* cboType = nullptr;
+    mirado::ui::TypeList* cboType = nullptr;
     mirado::ui::DropFrame* fraDrag = nullptr;
     QLabel* lblDrag = nullptr;
     QLabel* lblPaste = nullptr;
@@ -75,5 +86,7 @@ private:
 
     mirado::ui::BatchRunner* mobjBatch = nullptr;
     mirado::ui::InputBlocker* mobjInput = nullptr;
+    mirado::ui::WaitingFiles* mobjWaiting = nullptr;
+    mirado::ui::Announcer* mobjAnnouncer = nullptr;
     bool mblnCloseAfterBatch = false;
 };

@@ -1,5 +1,8 @@
 #include "SystemCalls.h"
 
+#include <oleauto.h>
+#include <uiautomationcore.h>
+
 namespace mirado {
 namespace {
 
@@ -11,6 +14,25 @@ CopyFile2Call FindCopyFile2() {
     const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     if (kernel == nullptr) return nullptr;
     return reinterpret_cast<CopyFile2Call>(reinterpret_cast<void*>(::GetProcAddress(kernel, "CopyFile2")));
+}
+
+// UI Automation's notification, looked up as CopyFile2 is: a static import
+// would keep the program from starting where it is missing.
+struct NotificationCalls {
+    using HostProvider = HRESULT(WINAPI*)(HWND, IRawElementProviderSimple**);
+    // The provider, NotificationKind, NotificationProcessing, the text and
+    // an activity id.
+    using Raise = HRESULT(WINAPI*)(IRawElementProviderSimple*, int, int, BSTR, BSTR);
+    HostProvider hostProvider = nullptr;
+    Raise raise = nullptr;
+};
+
+NotificationCalls FindNotificationCalls() {
+    const HMODULE core = ::LoadLibraryExW(L"uiautomationcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (core == nullptr) return {};
+    const auto find = [core](const char* name) { return reinterpret_cast<void*>(::GetProcAddress(core, name)); };
+    return {reinterpret_cast<NotificationCalls::HostProvider>(find("UiaHostProviderFromHwnd")),
+            reinterpret_cast<NotificationCalls::Raise>(find("UiaRaiseNotificationEvent"))};
 }
 
 }  // namespace
@@ -84,6 +106,23 @@ BOOL SystemCalls::ExitCode(HANDLE process, DWORD* code) { return ::GetExitCodePr
 
 BOOL SystemCalls::ComputerName(wchar_t* name, DWORD* size) {
     return ::GetComputerNameExW(ComputerNamePhysicalDnsFullyQualified, name, size);
+}
+
+HRESULT SystemCalls::RaiseNotification(HWND window, const wchar_t* text) {
+    static const NotificationCalls calls = FindNotificationCalls();
+    if (calls.hostProvider == nullptr || calls.raise == nullptr) return HRESULT_FROM_WIN32(ERROR_CALL_NOT_IMPLEMENTED);
+    IRawElementProviderSimple* provider = nullptr;
+    HRESULT result = calls.hostProvider(window, &provider);
+    if (FAILED(result) || provider == nullptr) return FAILED(result) ? result : E_FAIL;
+    BSTR display = ::SysAllocString(text);
+    BSTR activity = ::SysAllocString(L"Mirado.Status");
+    constexpr int kOther = 4;       // NotificationKind_Other
+    constexpr int kMostRecent = 3;  // NotificationProcessing_MostRecent: a newer line replaces one not yet read
+    result = display && activity ? calls.raise(provider, kOther, kMostRecent, display, activity) : E_OUTOFMEMORY;
+    ::SysFreeString(display);
+    ::SysFreeString(activity);
+    provider->Release();
+    return result;
 }
 
 void SystemCalls::Wait(DWORD milliseconds) { ::Sleep(milliseconds); }

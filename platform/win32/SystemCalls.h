@@ -49,6 +49,13 @@ public:
     // GetComputerNameExW: the computer's fully qualified DNS name.
     virtual BOOL ComputerName(wchar_t* name, DWORD* size);
 
+    // UiaRaiseNotificationEvent (Windows 10 1709 and later) telling text to
+    // screen readers, from the UI Automation provider of the top-level
+    // window (UiaHostProviderFromHwnd); looked up when first used: older
+    // Windows and Wine lack it, and then it fails with
+    // HRESULT_FROM_WIN32(ERROR_CALL_NOT_IMPLEMENTED).
+    virtual HRESULT RaiseNotification(HWND window, const wchar_t* text);
+
     // Sleep: the copy's brief waits for a virus scanner to let go of a file.
     virtual void Wait(DWORD milliseconds);
 

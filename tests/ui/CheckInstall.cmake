@@ -26,13 +26,19 @@ endforeach()
 file(STRINGS "${datadir}/applications/jp.mirado.Mirado.desktop" lines)
 foreach(expected
         "Path=${datadir}/mirado"
-        "Exec=\"${prefix}/${CMAKE_INSTALL_BINDIR}/mirado\""
+        "Exec=\"${prefix}/${CMAKE_INSTALL_BINDIR}/mirado\" %F"
         "Icon=mirado")
     list(FIND lines "${expected}" at)
     if(at EQUAL -1)
         message(FATAL_ERROR "desktop entry lacks \"${expected}\":\n${lines}")
     endif()
 endforeach()
+
+# Offered for any files in "Open With", the default program for none.
+list(FILTER lines INCLUDE REGEX "^MimeType=")
+if(lines)
+    message(FATAL_ERROR "the desktop entry claims file types: ${lines}")
+endif()
 
 if(DESKTOP_FILE_VALIDATE)
     execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}" "${datadir}/applications/jp.mirado.Mirado.desktop"

@@ -80,6 +80,10 @@ TEST(Win32Scale, WindowsAreWholeAtThisScale) {
     EXPECT_EQ(client.right, ::MulDiv(312, static_cast<int>(ExpectedDpi()), USER_DEFAULT_SCREEN_DPI));
     EXPECT_EQ(client.bottom, ::MulDiv(206, static_cast<int>(ExpectedDpi()), USER_DEFAULT_SCREEN_DPI));
     ExpectTextsWhole(window);
+    frmMain waiting;  // files waiting: the frame's two lines with a four-digit count
+    waiting.HoldFiles(std::vector<std::u16string>(9999, u"C:\\a.txt"));
+    waiting.show();
+    ExpectTextsWhole(waiting);
 
     frmReplace dialog(&window);
     dialog.show();
