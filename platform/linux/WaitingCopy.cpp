@@ -31,15 +31,10 @@ int OpenSource(SystemCalls& calls, std::u16string_view source, struct stat& info
     if (!S_ISREG(info.st_mode)) throw NotRegularFileError(source);
     // O_NONBLOCK guards against the file being swapped for a FIFO in between;
     // on a regular file it changes nothing, so it stays set.
-    const int fd = calls.Open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
-    if (fd < 0) throw SystemError(errno, kCannotOpenSource, source);
-    if (calls.FStat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = errno;
-        calls.Close(fd);
-        if (S_ISREG(info.st_mode)) throw SystemError(error, kCannotOpenSource, source);
-        throw NotRegularFileError(source);
-    }
-    return fd;
+    FdGuard fd(calls, calls.Open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
+    if (fd.Get() < 0 || calls.FStat(fd.Get(), &info) != 0) throw SystemError(errno, kCannotOpenSource, source);
+    if (!S_ISREG(info.st_mode)) throw NotRegularFileError(source);
+    return fd.Release();
 }
 
 // Throws when the open source is no longer as it was when the copy began.
