@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -86,7 +87,12 @@ void RunEngine(const Contest& contest, int copiesAtOnce) {
 
 }  // namespace
 
-void RunOurs(const Contest& contest) { RunEngine(contest, 0); }
+int OursAtOnce() {
+    const char* atOnce = std::getenv("MIRADO_BENCH_AT_ONCE");
+    return atOnce != nullptr ? std::atoi(atOnce) : 0;
+}
+
+void RunOurs(const Contest& contest) { RunEngine(contest, OursAtOnce()); }
 
 void RunOursAlone(const Contest& contest) { RunEngine(contest, 1); }
 

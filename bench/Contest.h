@@ -47,6 +47,9 @@ void Settle(const Contest& contest, bool big = false);
 // one file at a time, as the batch did before its copies overlapped.
 void RunOurs(const Contest& contest);
 void RunOursAlone(const Contest& contest);
+// How many copies at once RunOurs asks for: MIRADO_BENCH_AT_ONCE, or 0 for
+// what the file services choose.
+int OursAtOnce();
 void RunCp(const Contest& contest);
 // Throws unless the folder out holds as many copies as the contest makes.
 void CheckCopies(const Contest& contest, const std::string& out);

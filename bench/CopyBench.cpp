@@ -304,7 +304,7 @@ int CopyFilesChild(int argc, char** argv) {
     for (int i = 2; i < argc; ++i) drops.push_back(mirado::FromUtf8(argv[i]));
     mirado::bench::BenchEvents events;
     mirado::FileServices fso;
-    mirado::RunBatch({std::move(drops), mirado::bench::kConversionType, {}}, fso, events);
+    mirado::RunBatch({std::move(drops), mirado::bench::kConversionType, {}, mirado::bench::OursAtOnce()}, fso, events);
     if (events.Failed()) return 1;
     std::printf("vmhwm_kib=%ld\n", mirado::bench::SelfStatusKiB("VmHWM"));
     return 0;

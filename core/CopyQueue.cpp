@@ -35,23 +35,35 @@ CopyQueue::CopyQueue(const BatchRequest& request, FileServices& fso, std::stop_t
 void CopyQueue::Begin() {
     if (count_ < 2) return;
     // Where copies wait on a network, more at once hide the wait; where
-    // they keep the processors busy, more than those only take turns.
+    // they keep the processors busy, more threads than those only take
+    // turns, but finished copies may still wait for their names.
     const Slot& first = At(0);
-    const int wanted = request_.copiesAtOnce > 0 ? request_.copiesAtOnce
-                       : first.planError        ? 1
-                                                : fso_.CopiesAtOnce(first.target.folder);
+    int wanted = 1;
+    int copiers = 1;
+    if (request_.copiesAtOnce > 0) {
+        wanted = copiers = request_.copiesAtOnce;
+    } else if (!first.planError) {
+        const FileServices::Overlap overlap = fso_.CopiesAtOnce(first.target.folder);
+        wanted = overlap.atOnce;
+        copiers = overlap.copiesWait ? wanted : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    }
     const int bound = std::min(wanted, count_);
-    if (bound < 2) return;
+    if (bound < 2 || copiers < 2) return;
     window_ = 2 * bound;
     slots_.resize(static_cast<std::size_t>(window_));  // the first keeps its place: 0 modulo anything
     bound_ = bound;
-    for (int i = 0; i < bound_; ++i) {
+    copiers_ = std::min(copiers, bound) - 1;  // the batch's thread is one
+}
+
+void CopyQueue::StartWorkers() {
+    for (int i = 0; i < copiers_; ++i) {
         try {
             workers_.emplace_back([this] { Work(); });
         } catch (const std::system_error&) {
-            break;  // as many as the system gives; without any, one at a time here
+            break;  // as many as the system gives; without any, the batch's thread copies alone
         }
     }
+    copiers_ = 0;
 }
 
 CopyQueue::~CopyQueue() { Abandon(); }
@@ -61,22 +73,49 @@ void CopyQueue::PlanAhead() {
     // folder made for them is made in that order, and a file that cannot
     // go anywhere is reported when its turn comes, as it would be alone.
     const int end = std::min(count_, named_ + window_);
-    while (planned_ < end) {
-        Slot& slot = At(planned_);  // no worker looks at it before planned_ passes it
+    if (planned_ == end) return;
+    for (int i = planned_; i < end; ++i) {
+        Slot& slot = At(i);  // no worker looks at it before planned_ passes it
         slot = Slot{};
         try {
-            slot.target = GetDestPath(fso_, Source(planned_), request_.type, request_.texts);
+            slot.target = GetDestPath(fso_, Source(i), request_.type, request_.texts);
         } catch (...) {
             slot.planError = std::current_exception();
         }
-        const std::lock_guard lock(mutex_);
-        ++planned_;
-        startable_.notify_one();
     }
+    const std::lock_guard lock(mutex_);
+    planned_ = end;
+    startable_.notify_all();
 }
 
 bool CopyQueue::CanStart() {
     return !paused_ && !stopping_ && started_ < planned_ && started_ - named_ < bound_ && !At(started_).planError;
+}
+
+int CopyQueue::Claim() {
+    const int index = started_++;
+    At(index).stop = std::stop_source();
+    return index;
+}
+
+void CopyQueue::Copy(int index, std::unique_lock<std::mutex>& lock) {
+    Slot& slot = At(index);
+    const std::stop_token stop = slot.stop.get_token();
+    lock.unlock();
+    std::unique_ptr<PendingCopy> copy;
+    std::exception_ptr error;
+    try {
+        copy = fso_.CopyData(Source(index), slot.target.folder, slot.target.name, stop);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    lock.lock();
+    slot.copy = std::move(copy);
+    slot.copyError = error;
+    slot.done = true;
+    // Only the batch's thread waits there, and only for the copy it names
+    // next (or every later one): waking it for others would cost a switch.
+    if (index == awaited_ || awaited_ == kEveryLater) done_.notify_one();
 }
 
 void CopyQueue::Work() {
@@ -84,23 +123,7 @@ void CopyQueue::Work() {
     for (;;) {
         startable_.wait(lock, [this] { return stopping_ || CanStart(); });
         if (stopping_) return;
-        const int index = started_++;
-        Slot& slot = At(index);
-        slot.stop = std::stop_source();
-        const std::stop_token stop = slot.stop.get_token();
-        lock.unlock();
-        std::unique_ptr<PendingCopy> copy;
-        std::exception_ptr error;
-        try {
-            copy = fso_.CopyData(Source(index), slot.target.folder, slot.target.name, stop);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        lock.lock();
-        slot.copy = std::move(copy);
-        slot.copyError = error;
-        slot.done = true;
-        done_.notify_one();  // only the batch's thread waits there
+        Copy(Claim(), lock);
     }
 }
 
@@ -113,15 +136,28 @@ CopyQueue::Ready CopyQueue::Next() {
     }
     Slot& slot = At(named_);
     if (slot.planError) std::rethrow_exception(slot.planError);
-    if (workers_.empty()) {
+    if (window_ == 1) {
         // One at a time, here.
         slot.copy = fso_.CopyData(Source(named_), slot.target.folder, slot.target.name, stop_);
         return {slot.target, *slot.copy};
     }
     {
         std::unique_lock lock(mutex_);
-        done_.wait(lock, [&] { return slot.done || (stopping_ && started_ == named_); });
-        if (!slot.done) throw StopRequested();  // stopped before it began
+        for (;;) {
+            if (slot.done) break;
+            if (stopping_ && started_ == named_) throw StopRequested();  // stopped before it began
+            if (CanStart()) {
+                // Rather than wait, the next copy; the first file is this
+                // thread's, taken before any worker starts.
+                const int index = Claim();
+                if (copiers_ > 0) StartWorkers();
+                Copy(index, lock);
+                continue;
+            }
+            awaited_ = named_;
+            done_.wait(lock, [&] { return slot.done || (stopping_ && started_ == named_); });
+            awaited_ = -1;
+        }
     }
     if (slot.copyError) {
         try {
@@ -145,11 +181,13 @@ void CopyQueue::RetryAlone(Slot& slot, bool lowerBound) {
         std::unique_lock lock(mutex_);
         paused_ = true;
         for (int i = named_ + 1; i < started_; ++i) At(i).stop.request_stop();
+        awaited_ = kEveryLater;
         done_.wait(lock, [this] {
             for (int i = named_ + 1; i < started_; ++i)
                 if (!At(i).done) return false;
             return true;
         });
+        awaited_ = -1;
         // They start again, from the one after this, once it is copied.
         for (int i = named_ + 1; i < started_; ++i) {
             Slot& later = At(i);

@@ -92,12 +92,17 @@ public:
     std::unique_ptr<PendingCopy> CopyData(std::u16string_view source, std::u16string_view folder,
                                           std::u16string_view name, std::stop_token stop = {}) const;
 
-    // How many copies into folder a batch may have under way at once,
-    // counting those that wait for their names (they keep what they hold):
-    // where copies wait on a network or FUSE, a small fixed number, lowered
-    // to what the limit of open files leaves for them; where they keep the
-    // processors busy (a local disk), one.
-    int CopiesAtOnce(std::u16string_view folder) const;
+    // How a batch may overlap its copies into folder. atOnce copies may be
+    // under way at once, counting those that wait for their names (they
+    // keep what they hold): a small fixed number, lowered to what the limit
+    // of open files leaves for them. copiesWait is true where the copies
+    // wait on a network or FUSE, so that more of them than there are
+    // processors still gain; on a local disk they keep the processors busy.
+    struct Overlap {
+        int atOnce = 1;
+        bool copiesWait = false;
+    };
+    Overlap CopiesAtOnce(std::u16string_view folder) const;
     static constexpr int kMostCopiesAtOnce = 8;
 
     // Creates the folder and every missing folder above it. Throws, saying

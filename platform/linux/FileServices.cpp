@@ -141,17 +141,11 @@ std::unique_ptr<PendingCopy> FileServices::CopyData(std::u16string_view source, 
     return std::make_unique<WaitingCopy>(batch, std::move(single), source, folder, name, unnamedFiles_, std::move(stop));
 }
 
-int FileServices::CopiesAtOnce(std::u16string_view folder) const {
-    // Measured (README, run G): on a share that answers after 1 ms, 8 at
-    // once take a quarter of one at a time's time; on a local disk, where
-    // the copies keep the processors busy rather than wait, two at once
-    // took 1.3-1.6 times as long for small and empty files (every file
-    // handed from thread to thread) and gained a tenth on files of 1 MiB:
-    // one at a time there.
-    long most = 1;
+FileServices::Overlap FileServices::CopiesAtOnce(std::u16string_view folder) const {
+    Overlap overlap;
     const int folderFd = ::open(ToUtf8(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd >= 0) {
-        if (DefersWriteErrors(SystemCalls::Real(), folderFd)) most = kMostCopiesAtOnce;
+        overlap.copiesWait = DefersWriteErrors(SystemCalls::Real(), folderFd);
         ::close(folderFd);
     }
     // A copy under way holds up to four descriptors: its source, its new
@@ -162,8 +156,9 @@ int FileServices::CopiesAtOnce(std::u16string_view folder) const {
     constexpr long kPerCopy = 4;
     constexpr long kSpare = 16;
     struct rlimit limit {};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 1;
-    if (limit.rlim_cur == RLIM_INFINITY) return static_cast<int>(most);
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return overlap;
+    overlap.atOnce = kMostCopiesAtOnce;
+    if (limit.rlim_cur == RLIM_INFINITY) return overlap;
     long open = 64;  // without /proc, a guess on the safe side
     if (DIR* fds = ::opendir("/proc/self/fd")) {
         open = -1;  // the listing's own
@@ -172,7 +167,8 @@ int FileServices::CopiesAtOnce(std::u16string_view folder) const {
         ::closedir(fds);
     }
     const long room = static_cast<long>(std::min<rlim_t>(limit.rlim_cur, 1 << 20)) - open - kSpare;
-    return static_cast<int>(std::clamp(room / kPerCopy, 1L, most));
+    overlap.atOnce = static_cast<int>(std::clamp<long>(room / kPerCopy, 1, kMostCopiesAtOnce));
+    return overlap;
 }
 
 long FileServices::MakeOneFolder(std::u16string_view path) const {

@@ -342,15 +342,20 @@ long FileServices::MakeOneFolder(std::u16string_view path) const {
     return error == ERROR_ALREADY_EXISTS ? 0 : static_cast<long>(error);
 }
 
-int FileServices::CopiesAtOnce(std::u16string_view folder) const {
-    // Linux's reasoning, not measured on Windows: copies at once where they
-    // wait on a share (a UNC path or a mapped network drive), one at a time
-    // on a local disk. Handles have no limit that a few copies could meet.
+FileServices::Overlap FileServices::CopiesAtOnce(std::u16string_view folder) const {
+    // Linux's reasoning, not measured on Windows: copies on a share (a UNC
+    // path or a mapped network drive) wait for it, those on a local disk
+    // keep the processors busy. Handles have no limit that a few copies
+    // could meet.
+    Overlap overlap{kMostCopiesAtOnce, false};
     const std::wstring path = LongPath(*calls_, folder);  // \\?\UNC\server\... or \\?\C:\...
-    if (path.starts_with(L"\\\\?\\UNC\\")) return kMostCopiesAtOnce;
-    if (path.size() < 7) return 1;
-    const std::wstring root = path.substr(4, 3);  // the drive's root, "C:\\" for example
-    return ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE ? kMostCopiesAtOnce : 1;
+    if (path.starts_with(L"\\\\?\\UNC\\")) {
+        overlap.copiesWait = true;
+    } else if (path.size() >= 7) {
+        const std::wstring root = path.substr(4, 3);  // the drive's root, "C:\\" for example
+        overlap.copiesWait = ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE;
+    }
+    return overlap;
 }
 
 void FileServices::RemoveFolderIfEmpty(std::u16string_view path) const {
