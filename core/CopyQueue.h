@@ -45,7 +45,8 @@ public:
     CopyQueue(const CopyQueue&) = delete;
     CopyQueue& operator=(const CopyQueue&) = delete;
 
-    // The next file in drop order, with its copy done, once it is; throws
+    // The next file in drop order, with its copy done, once it is (copying
+    // later files here meanwhile, while there is room for them); throws
     // its failure (where it goes, or its copy), a failure that only
     // overlapping caused (no descriptors, no space left by later copies)
     // only when it recurs with nothing else under way.

@@ -4,7 +4,7 @@
 //     few milliseconds and times each answer;
 //   - waits for the last file of the batch to appear, which ends the batch;
 //   - reads when the drop happened and was finished from the drag source's
-//     output (mirado_drag_source), and the window's CPU time from /proc.
+//     output (mirado_drag_source), and the window's CPU time.
 //
 //   mirado_window_probe --window ID --pid PID --drag-log FILE --last PATH
 //                       [--interval-ms 20] [--timeout-s 300]
@@ -12,6 +12,7 @@
 // Prints one "key value" line per figure, times in milliseconds.
 #include <X11/Xlib.h>
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,7 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -37,20 +37,14 @@ long long Now() {
     std::exit(1);
 }
 
-// The time all threads of a process have spent on a CPU so far, in seconds
-// (the scheduler's count in nanoseconds, finer than the clock ticks of
-// /proc/PID/stat).
+// The time all threads of a process have spent on a CPU so far, in seconds,
+// threads that have ended included (the batch's copiers end with it).
 double CpuSeconds(long pid) {
-    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
-    double ns = 0;
-    std::error_code error;
-    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
-        std::ifstream in(task.path() / "schedstat");
-        double taskNs = 0;
-        if (in >> taskNs) ns += taskNs;
-    }
-    if (error) Fail("cannot read " + tasks.string());
-    return ns / 1e9;
+    clockid_t clock{};
+    struct timespec t {};
+    if (clock_getcpuclockid(static_cast<pid_t>(pid), &clock) != 0 || clock_gettime(clock, &t) != 0)
+        Fail("cannot read the CPU time of process " + std::to_string(pid));
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 // The number after "prefix" in the first line of file that starts with it, or -1.

@@ -142,6 +142,10 @@ std::unique_ptr<PendingCopy> FileServices::CopyData(std::u16string_view source, 
 }
 
 FileServices::Overlap FileServices::CopiesAtOnce(std::u16string_view folder) const {
+    // Measured (README, runs H and I): on a share that answers after 1 ms,
+    // 8 copies at once take a third of cp's time; on a local disk, copies
+    // on as many threads as there are processors, with finished ones
+    // waiting for their names, take three quarters of it or less.
     Overlap overlap;
     const int folderFd = ::open(ToUtf8(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd >= 0) {
