@@ -360,8 +360,8 @@ void Key(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
 
 // The whole job by keyboard: a type chosen with the arrow keys, Tab to the
 // frame, the paste key and the find-and-replace dialog by keys. Type 8 asks
-// for the texts first, in a dialog opened afresh each time: empty, the
-// focus on the first box. The frame gets the focus back,
+// for the texts first, in a dialog opened afresh each time: empty, fixed
+// in size, the focus on the first box. The frame gets the focus back,
 // where the result is heard, and F1 opens the help.
 TEST(Keyboard, DoesTheWholeJobWithEveryAnswerToTheReplaceDialog) {
     struct Row {
@@ -396,6 +396,7 @@ TEST(Keyboard, DoesTheWholeJobWithEveryAnswerToTheReplaceDialog) {
             ModalDriver driver([&](QWidget* dialog) {
                 opened << dialog->focusWidget()->objectName();
                 (void)QTest::qWaitForWindowActive(dialog);
+                EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
                 for (const char* box : {"txtFind", "txtReplace"})
                     opened << dialog->findChild<QLineEdit*>(QString::fromLatin1(box))->text();
                 for (int i = 0; i < 4; ++i) {
