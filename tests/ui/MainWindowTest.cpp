@@ -15,6 +15,7 @@
 #include <QTextBrowser>
 
 #include "Appearance.h"
+#include "ConversionTypes.h"
 #include "TempDir.h"
 #include "UiTestSupport.h"
 #include "frmMain.h"
@@ -24,14 +25,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Fixed in size, without a maximise button.
-TEST(MainWindow, IsFixedAndTabShowsTheFocusOnTheFrame) {
+// Fixed in size, without a maximise button, with every type in its place.
+TEST(MainWindow, IsFixedListsTheTypesAndTabShowsTheFocus) {
     frmMain window;
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
     constexpr Qt::WindowFlags kButtons =
         Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
     EXPECT_EQ(window.windowFlags() & kButtons, Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     auto* cboType = window.findChild<QComboBox*>(QStringLiteral("cboType"));
+    ASSERT_EQ(cboType->count(), static_cast<int>(mirado::kConversionTypes.size()));
+    for (int i = 0; i < cboType->count(); ++i)  // the entry at a type's index names that type
+        EXPECT_EQ(cboType->itemText(i).toStdU16String(), mirado::kConversionTypes[i].label);
 
     // Tab leads from the list to the drop frame, which shows that it has the
     // focus, and on to the help button, past the bar.
@@ -102,11 +106,25 @@ TEST(Accessibility, NamesEveryControlInJapanese) {
                         }));
 }
 
-// With the fonts installed here no label and no list entry is cut short,
-// and the question ends before the help button.
-TEST(WindowLayout, LeavesRoomForEveryText) {
+// Every control lies inside its window or frame, and no two controls beside
+// each other overlap (a label may share its edge pixel with its list). With
+// the fonts installed here no label and no list entry is cut short, and the
+// question ends before the help button.
+TEST(WindowLayout, PlacesEveryControlWithRoomForItsText) {
     frmMain window;
     frmReplace dialog;
+    for (QWidget* parent : {static_cast<QWidget*>(&window), static_cast<QWidget*>(&dialog),
+                            window.findChild<QWidget*>(QStringLiteral("fraDrag")),
+                            dialog.findChild<QWidget*>(QStringLiteral("fraButton"))}) {
+        const QList<QWidget*> controls = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (QWidget* a : controls) {
+            EXPECT_TRUE(parent->rect().contains(a->geometry())) << a->objectName().toStdString();
+            const QRect inner = a->geometry().adjusted(0, 0, -1, -1);
+            for (QWidget* b : controls)
+                EXPECT_TRUE(a == b || !inner.intersects(b->geometry().adjusted(0, 0, -1, -1)))
+                    << a->objectName().toStdString() << " overlaps " << b->objectName().toStdString();
+        }
+    }
     const QList<QLabel*> labels = window.findChildren<QLabel*>() + dialog.findChildren<QLabel*>();
     ASSERT_EQ(labels.size(), 5);
     for (QLabel* label : labels) EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
