@@ -26,37 +26,23 @@ using test::ListFolder;
 using test::TempDir;
 using test::WriteFile;
 using Names = std::vector<std::string>;
+using Call = test::FaultySystemCalls::Call;
 
-struct PathPartsRow {
-    const char* label;
-    std::u16string path;
-    std::u16string base;
-    std::u16string ext;
-    std::u16string parent;
-};
-void PrintTo(const PathPartsRow& row, std::ostream* out) { *out << row.label; }
-
-class PathParts : public testing::TestWithParam<PathPartsRow> {};
-
-TEST_P(PathParts, SplitLikeTheNamingRuleExpects) {
+TEST(FileServices, PathPartsSplitLikeTheNamingRuleExpects) {
+    struct Row {
+        std::u16string path, base, ext, parent;
+    };
     const FileServices fso;
-    const PathPartsRow& row = GetParam();
-    EXPECT_EQ(fso.GetBaseName(row.path), row.base);
-    EXPECT_EQ(fso.GetExtensionName(row.path), row.ext);
-    EXPECT_EQ(fso.GetParentFolderName(row.path), row.parent);
+    for (const Row& row : {Row{u"/a/archive.tar.gz", u"archive.tar", u"gz", u"/a"}, Row{u"/a/name.", u"name", u"", u"/a"},
+                           Row{u"/x.txt", u"x", u"txt", u"/"}, Row{u"/", u"", u"", u""},
+                           Row{u"/a/folder/", u"folder", u"", u"/a"}, Row{u"/a//b.txt", u"b", u"txt", u"/a"},
+                           Row{u"x.txt", u"x", u"txt", u""}, Row{u"/a.b/c", u"c", u"", u"/a.b"}}) {
+        SCOPED_TRACE(ToUtf8(row.path));
+        EXPECT_EQ(fso.GetBaseName(row.path), row.base);
+        EXPECT_EQ(fso.GetExtensionName(row.path), row.ext);
+        EXPECT_EQ(fso.GetParentFolderName(row.path), row.parent);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    FileServices, PathParts,
-    testing::Values(PathPartsRow{"two_dots", u"/a/archive.tar.gz", u"archive.tar", u"gz", u"/a"},
-                    PathPartsRow{"final_dot", u"/a/name.", u"name", u"", u"/a"},
-                    PathPartsRow{"in_root", u"/x.txt", u"x", u"txt", u"/"},
-                    PathPartsRow{"root_itself", u"/", u"", u"", u""},
-                    PathPartsRow{"trailing_separator", u"/a/folder/", u"folder", u"", u"/a"},
-                    PathPartsRow{"doubled_separator", u"/a//b.txt", u"b", u"txt", u"/a"},
-                    PathPartsRow{"relative", u"x.txt", u"x", u"txt", u""},
-                    PathPartsRow{"dot_in_folder_only", u"/a.b/c", u"c", u"", u"/a.b"}),
-    [](const testing::TestParamInfo<PathPartsRow>& info) { return std::string(info.param.label); });
 
 TEST(FileServices, ExistenceTestsTellFilesFromFolders) {
     TempDir dir;
@@ -124,12 +110,10 @@ pid_t StartHeldCopy(const TempDir& dir, int ready, int go, const std::function<b
     if (child != 0) return child;
     if (!setUp()) ::_exit(77);
     test::FaultySystemCalls calls;
-    calls.Fail(test::FaultySystemCalls::Call::OpenUnnamed, EOPNOTSUPP);
-    calls.before = [&](test::FaultySystemCalls::Call call) {
+    calls.Fail(Call::OpenUnnamed, EOPNOTSUPP);
+    calls.before = [&](Call call) {
         // The first rename is the probe of what the disk offers.
-        if (call != test::FaultySystemCalls::Call::RenameNoReplace ||
-            calls.Count(test::FaultySystemCalls::Call::RenameNoReplace) != 2)
-            return;
+        if (call != Call::RenameNoReplace || calls.Count(Call::RenameNoReplace) != 2) return;
         char byte = 1;
         if (::write(ready, &byte, 1) != 1 || ::read(go, &byte, 1) != 1) ::raise(SIGKILL);
     };
@@ -215,12 +199,10 @@ TEST(FileServices, AClaimLeftByAKilledBatchIsRemovedWithItsRecord) {
     const pid_t child = ::fork();
     if (child == 0) {
         test::FaultySystemCalls calls;
-        calls.Fail(test::FaultySystemCalls::Call::OpenUnnamed, EOPNOTSUPP);
-        calls.Fail(test::FaultySystemCalls::Call::RenameNoReplace, EINVAL);
-        calls.Fail(test::FaultySystemCalls::Call::LinkAt, EPERM);
-        calls.before = [](test::FaultySystemCalls::Call call) {
-            if (call == test::FaultySystemCalls::Call::Rename) ::raise(SIGKILL);
-        };
+        calls.Fail(Call::OpenUnnamed, EOPNOTSUPP);
+        calls.Fail(Call::RenameNoReplace, EINVAL);
+        calls.Fail(Call::LinkAt, EPERM);
+        calls.before = [](Call call) { if (call == Call::Rename) ::raise(SIGKILL); };
         FileServices(calls).CopyNoReplace(dir.U16("a"), dir.U16("out"), u"b");
         ::_exit(0);
     }
@@ -254,22 +236,6 @@ TEST(FileServices, AClaimLeftByAKilledBatchIsRemovedWithItsRecord) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::u16string>{u"c", u"d", u"e"}));
     EXPECT_EQ(ListFolder(dir.Path() / "out"), (Names{"c", "d", "e"}));
-}
-
-// Where new files cannot be unnamed, the temporary name says whose it is.
-TEST(FileServices, TemporaryNamesSayWhoseTheyAre) {
-    TempDir dir;
-    WriteFile(dir.Path() / "a", "data");
-    test::FaultySystemCalls calls;
-    calls.Fail(test::FaultySystemCalls::Call::OpenUnnamed, EOPNOTSUPP);
-    Names during;
-    calls.before = [&](test::FaultySystemCalls::Call call) {
-        if (call == test::FaultySystemCalls::Call::RenameNoReplace) during = ListFolder(dir.Path());
-    };
-    FileServices(calls).CopyNoReplace(dir.U16("a"), dir.U16(), u"b");
-    const std::string owner = ToUtf8(TemporaryCopyName(ThisProcess())).substr(0, 8 + 3 * 17);
-    ASSERT_EQ(during.size(), 2u);
-    EXPECT_EQ(during[0].substr(0, owner.size()), owner);
 }
 
 }  // namespace

@@ -31,13 +31,26 @@ public:
 
     int Open(const char* path, int flags, mode_t mode) override;
     int OpenAt(int dirFd, const char* path, int flags, mode_t mode) override;
-    int Clone(int sourceFd, int targetFd) override;
-    ssize_t CopyFileRange(int sourceFd, off_t* sourceOffset, int targetFd, off_t* targetOffset, size_t length) override;
-    int FSetXattr(int fd, const char* name, const void* value, size_t size) override;
-    int FUtimens(int fd, const struct timespec times[2]) override;
-    int LinkAt(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath, int flags) override;
-    int RenameNoReplace(int dirFd, const char* oldName, const char* newName) override;
-    int Rename(int dirFd, const char* oldName, const char* newName) override;
+    int Clone(int source, int target) override { return Inject(Call::Clone) ? -1 : SystemCalls::Clone(source, target); }
+    ssize_t CopyFileRange(int source, off_t* sourceOffset, int target, off_t* targetOffset, size_t length) override {
+        return Inject(Call::CopyFileRange) ? -1
+                                           : SystemCalls::CopyFileRange(source, sourceOffset, target, targetOffset, length);
+    }
+    int FSetXattr(int fd, const char* name, const void* value, size_t size) override {
+        return Inject(Call::FSetXattr) ? -1 : SystemCalls::FSetXattr(fd, name, value, size);
+    }
+    int FUtimens(int fd, const struct timespec times[2]) override {
+        return Inject(Call::FUtimens) ? -1 : SystemCalls::FUtimens(fd, times);
+    }
+    int LinkAt(int oldDirFd, const char* oldPath, int newDirFd, const char* newPath, int flags) override {
+        return Inject(Call::LinkAt) ? -1 : SystemCalls::LinkAt(oldDirFd, oldPath, newDirFd, newPath, flags);
+    }
+    int RenameNoReplace(int dirFd, const char* from, const char* to) override {
+        return Inject(Call::RenameNoReplace) ? -1 : SystemCalls::RenameNoReplace(dirFd, from, to);
+    }
+    int Rename(int dirFd, const char* from, const char* to) override {
+        return Inject(Call::Rename) ? -1 : SystemCalls::Rename(dirFd, from, to);
+    }
 
 private:
     struct Fault {

@@ -77,24 +77,21 @@ const QString kCopiedHere = QStringLiteral("1 個のファイルを「%1/_rename
 const QString kNothingToPaste =
     QStringLiteral("クリップボードにファイルがありません。ファイル マネージャーでファイルをコピーしてから貼り付けてください。");
 
+// The clipboard's formats with their data.
+QStringList Held() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QStringList held;
+    for (const QString& format : data->formats()) held << format << QString::fromLatin1(data->data(format).toHex());
+    return held;
+}
+
 // Puts data on the clipboard while the object lives, and tells whether it
 // is there as it was put.
-class Clipboard {
-public:
-    explicit Clipboard(QMimeData* data) {
-        for (const QString& format : data->formats()) put_ << format << QString::fromLatin1(data->data(format).toHex());
-        QGuiApplication::clipboard()->setMimeData(data);
-    }
+struct Clipboard {
+    explicit Clipboard(QMimeData* data) { QGuiApplication::clipboard()->setMimeData(data), put = Held(); }
     ~Clipboard() { QGuiApplication::clipboard()->clear(); }
-    bool Unchanged() const {
-        const QMimeData* now = QGuiApplication::clipboard()->mimeData();
-        QStringList held;
-        for (const QString& format : now->formats()) held << format << QString::fromLatin1(now->data(format).toHex());
-        return held == put_;
-    }
-
-private:
-    QStringList put_;
+    bool Unchanged() const { return Held() == put; }
+    QStringList put;
 };
 
 QMimeData* Urls(const QList<QUrl>& urls) {
@@ -186,18 +183,15 @@ const QString kFolderRefused = QStringLiteral("1002:「%1/folder」は通常の�
 INSTANTIATE_TEST_SUITE_P(
     DropsAndPastes, HandOver,
     ::testing::Values(
-        HandRow{"DropKeepsItsOrder", {"b.txt", "B.txt"}, Addresses({"B.txt", "b.txt"}), {},
-                {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, kTwoCopied},
+        HandRow{"ProposedMoveIsCopiedInItsOrder", {"b.txt", "B.txt"}, Addresses({"B.txt", "b.txt"}), {},
+                {"B.txt=B.txt", "B（1）.txt=b.txt"}, {}, kTwoCopied, Qt::CopyAction | Qt::MoveAction,
+                Qt::ShiftModifier},
         HandRow{"DropFromTwoFolders", {"a.txt", "sub/b.txt"}, Addresses({"a.txt", "sub/b.txt"}), {}, {"A.txt=a.txt"},
                 {}, QStringLiteral("2 個のファイルを 2 か所の「_rename」フォルダーにコピーしました。")},
-        HandRow{"ProposedMoveIsAnsweredAsCopy", {"a.txt"}, Addresses({"a.txt"}), {}, {"A.txt=a.txt"}, {}, kCopiedHere,
-                Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier},
         HandRow{"MoveOnlyIsRefused", {"a.txt"}, Addresses({"a.txt"}), {}, {}, {}, {}, Qt::MoveAction, {},
                 Qt::IgnoreAction},
         HandRow{"LocalhostAddress", {"a.txt"}, Addresses({"file://localhost%1/a.txt"}), {}, {"A.txt=a.txt"}, {},
                 kCopiedHere},
-        HandRow{"NameBytesThatAreNotUtf8", {"\x83\x65.txt"}, Addresses({"file://%1/%83e.txt"}), {},
-                {"\x83\x65.txt=\x83\x65.txt"}, {}, kCopiedHere},
         HandRow{"OtherComputersFile", {"a.txt"}, Addresses({"file://otherhost%1/a.txt"}), {}, {},
                 QStringLiteral("1004:「file://otherhost%1/a.txt") + kNotLocal, {}},
         HandRow{"PasteGnomeCopyInItsOrder", {"b.txt", "B.txt", "\x83\x65.txt"},
@@ -366,8 +360,8 @@ void Key(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
 
 // The whole job by keyboard: a type chosen with the arrow keys, Tab to the
 // frame, the paste key and the find-and-replace dialog by keys. Type 8 asks
-// for the texts first, in a dialog opened afresh each time: empty, of its
-// fixed size, the focus on the first box. The frame gets the focus back,
+// for the texts first, in a dialog opened afresh each time: empty, fixed
+// in size, the focus on the first box. The frame gets the focus back,
 // where the result is heard, and F1 opens the help.
 TEST(Keyboard, DoesTheWholeJobWithEveryAnswerToTheReplaceDialog) {
     struct Row {
@@ -402,8 +396,7 @@ TEST(Keyboard, DoesTheWholeJobWithEveryAnswerToTheReplaceDialog) {
             ModalDriver driver([&](QWidget* dialog) {
                 opened << dialog->focusWidget()->objectName();
                 (void)QTest::qWaitForWindowActive(dialog);
-                EXPECT_EQ(dialog->minimumSize(), QSize(312, 126));
-                EXPECT_EQ(dialog->maximumSize(), QSize(312, 126));
+                EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
                 for (const char* box : {"txtFind", "txtReplace"})
                     opened << dialog->findChild<QLineEdit*>(QString::fromLatin1(box))->text();
                 for (int i = 0; i < 4; ++i) {

@@ -1,6 +1,5 @@
 // The Windows program's window under Wine, with Qt's own Windows platform:
-// what the window system asks of it, the drop, the dialog, the error box,
-// and a close while a copy is under way.
+// what the window system asks of it, Explorer's drop and the error box.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,11 +7,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMessageBox>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <optional>
 
@@ -28,7 +26,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using mirado::test::DragAndDrop;
 using mirado::test::ExplorerDrag;
 using mirado::test::ListFolder;
 using mirado::test::TempDir;
@@ -36,24 +33,18 @@ using mirado::test::WaitForBatch;
 using mirado::test::WriteFile;
 using Names = std::vector<std::string>;
 
-QUrl Url(const fs::path& path) { return QUrl::fromLocalFile(QString::fromStdWString(path.wstring())); }
-
-HWND Handle(QWidget& window) { return reinterpret_cast<HWND>(window.winId()); }
-
-// Holds the copy numbered held before its first byte until the test opens
-// the gate; Windows' own copy is left to do the work. A copy on the
-// window's thread is not held but noted, and a copy that the window waits
-// for goes on by itself after half a minute, also noted: the test could not
-// open the gate then.
+// Holds the first copy before its first byte until the test opens the gate;
+// Windows' own copy is left to do the work. A copy on the window's thread is
+// not held but noted, and a copy that the window waits for goes on by itself
+// after half a minute, also noted: the test could not open the gate then.
 class HeldCopies : public mirado::SystemCalls {
 public:
-    explicit HeldCopies(int held) : held_(held) {}
     mirado::test::Gate gate;
     HRESULT CopyFile2(const wchar_t* source, const wchar_t* target,
                       COPYFILE2_EXTENDED_PARAMETERS* parameters) override {
         if (QThread::currentThread() == qApp->thread())
             onWindowThread = true;
-        else if (++copies_ == held_ && !gate.WaitInsideFor(std::chrono::seconds(30)))
+        else if (!first_.test_and_set() && !gate.WaitInsideFor(std::chrono::seconds(30)))
             openedByItself = true;
         return SystemCalls::CopyFile2(source, target, parameters);
     }
@@ -61,19 +52,15 @@ public:
     std::atomic<bool> openedByItself = false;
 
 private:
-    const int held_;
-    int copies_ = 0;
+    std::atomic_flag first_;
 };
 
 TEST(Win32Window, IsFixedAndRefusesToBeMaximised) {
     frmMain window;
     mirado::test::ShowAndActivate(window);
-    const HWND hwnd = Handle(window);
+    const HWND hwnd = reinterpret_cast<HWND>(window.winId());
     EXPECT_EQ(::GetWindowLongW(hwnd, GWL_STYLE) & WS_MAXIMIZEBOX, 0);
     EXPECT_NE(::GetWindowLongW(hwnd, GWL_STYLE) & WS_MINIMIZEBOX, 0);
-    wchar_t caption[64] = {};
-    ::GetWindowTextW(hwnd, caption, 64);
-    EXPECT_STREQ(caption, L"Mirado Ver. 2.0.0");
     RECT before{}, after{};
     ::GetWindowRect(hwnd, &before);
     // Another program's request, and a double click on the caption.
@@ -93,14 +80,21 @@ TEST(Win32Window, IsFixedAndRefusesToBeMaximised) {
 // names, the sources as they were, and the answer COPY although the drag
 // proposes a move (a move would make Explorer delete the sources). The
 // drag ends before the first byte is copied: Explorer is not held by the
-// copy.
+// copy. Two thousand more files come in the same drop, as one batch.
 TEST(Win32Window, ExplorerDropIsCopiedAfterTheDragHasEnded) {
     TempDir dir;
     const fs::path folder = dir.Path() / fs::path(L"写真 フォルダー");
-    const std::vector<fs::path> files{folder / fs::path(L"ねこ.jpg"), folder / fs::path(L"いぬ.JPG"),
-                                      folder / fs::path(L"うさぎ (2).png")};
+    std::vector<fs::path> files{folder / fs::path(L"ねこ.jpg"), folder / fs::path(L"いぬ.JPG"),
+                                folder / fs::path(L"うさぎ (2).png")};
+    Names expected{"イヌ.JPG", "ウサギ (2).png", "ネコ.jpg"};
     for (size_t i = 0; i < files.size(); ++i) WriteFile(files[i], "photo " + std::to_string(i));
-    HeldCopies calls(1);
+    for (int i = 10000; i < 12000; ++i) {
+        files.push_back(folder / fs::path(L"しゃしん" + std::to_wstring(i) + L".jpg"));
+        WriteFile(files.back(), "");
+        expected.push_back("シャシン" + std::to_string(i) + ".jpg");
+    }
+    std::sort(expected.begin(), expected.end());
+    HeldCopies calls;
     mirado::FileServices fso(calls);
     mirado::test::RecordingMessages messages;
     mirado::test::RecordingDocuments documents;
@@ -121,35 +115,14 @@ TEST(Win32Window, ExplorerDropIsCopiedAfterTheDragHasEnded) {
     for (DWORD shown : outcome.feedback) EXPECT_EQ(shown, static_cast<DWORD>(DROPEFFECT_COPY));
     calls.gate.Open();
     WaitForBatch(window);
-    EXPECT_EQ(ListFolder(folder / "_rename"), (Names{"イヌ.JPG", "ウサギ (2).png", "ネコ.jpg"}));
-    EXPECT_EQ(ListFolder(folder), (Names{"_rename", "いぬ.JPG", "うさぎ (2).png", "ねこ.jpg"}));
-    for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(mirado::test::ReadFile(files[i]), "photo " + std::to_string(i));
+    EXPECT_EQ(ListFolder(folder / "_rename"), expected);
+    EXPECT_EQ(ListFolder(folder).size(), files.size() + 1);
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(mirado::test::ReadFile(files[i]), "photo " + std::to_string(i));
     EXPECT_TRUE(messages.texts.empty());
 }
 
-// Two thousand files in one drop, as one batch.
-TEST(Win32Window, ExplorerDropOfTwoThousandFiles) {
-    TempDir dir;
-    std::vector<fs::path> files;
-    for (int i = 0; i < 2000; ++i) {
-        files.push_back(dir.Path() / fs::path(L"しゃしん" + std::to_wstring(10000 + i) + L".jpg"));
-        WriteFile(files.back(), "");
-    }
-    frmMain window;
-    window.findChild<QComboBox*>()->setCurrentIndex(5);
-    mirado::test::ShowAndActivate(window);
-    ExplorerDrag drag(*window.findChild<QWidget*>(QStringLiteral("fraDrag")), files);
-    ASSERT_TRUE(drag.WaitForEnd());
-    EXPECT_EQ(drag.Outcome().effect, static_cast<DWORD>(DROPEFFECT_COPY));
-    WaitForBatch(window);
-    const Names copies = ListFolder(dir.Path() / "_rename");
-    ASSERT_EQ(copies.size(), 2000u);
-    EXPECT_EQ(copies.front(), "シャシン10000.jpg");
-    EXPECT_EQ(copies.back(), "シャシン11999.jpg");
-}
-
-// A folder is reported in the critical error box, which Explorer does not
-// wait for: the drag has ended while the box is still open.
+// A folder is reported in the error box, which Explorer does not wait for:
+// the drag has ended while the box is still open.
 TEST(Win32Window, ExplorerDropOfAFolderIsReportedAfterTheDragHasEnded) {
     TempDir dir;
     fs::create_directory(dir.Path() / fs::path(L"アルバム"));
@@ -163,8 +136,7 @@ TEST(Win32Window, ExplorerDropOfAFolderIsReportedAfterTheDragHasEnded) {
             endedWhileShown = drag->WaitForEnd();
             auto* box = qobject_cast<QMessageBox*>(modal);
             ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->icon(), QMessageBox::Critical);
-            shown << box->windowTitle() << box->text().left(5);
+            shown << box->text().left(5);
             box->accept();
         });
         drag.emplace(*window.findChild<QWidget*>(QStringLiteral("fraDrag")),
@@ -173,7 +145,7 @@ TEST(Win32Window, ExplorerDropOfAFolderIsReportedAfterTheDragHasEnded) {
         WaitForBatch(window);
     }
     EXPECT_TRUE(endedWhileShown);
-    EXPECT_EQ(shown, (QStringList{QStringLiteral("Mirado"), QStringLiteral("1002:")}));
+    EXPECT_EQ(shown, QStringList{QStringLiteral("1002:")});
     EXPECT_EQ(drag->Outcome().effect, static_cast<DWORD>(DROPEFFECT_COPY));
     EXPECT_EQ(ListFolder(dir.Path()), Names{"アルバム"});
 }
@@ -197,52 +169,6 @@ TEST(Win32Window, ExplorerDropOfAFileWithoutAPathIsRefused) {
     EXPECT_FALSE(window.findChild<mirado::ui::BatchRunner*>()->Busy());
     EXPECT_TRUE(fs::is_empty(dir.Path()));
     EXPECT_TRUE(messages.texts.empty());
-}
-
-// Type 8 asks for its texts before the batch starts.
-TEST(Win32Window, AsksForTheTextsFirst) {
-    TempDir dir;
-    WriteFile(dir.Path() / "banana.txt", "b");
-    frmMain window;
-    window.findChild<QComboBox*>()->setCurrentIndex(8);
-    mirado::test::ShowAndActivate(window);
-    {
-        mirado::test::ModalDriver driver([](QWidget* dialog) {
-            QTest::keyClicks(dialog->findChild<QWidget*>(QStringLiteral("txtFind")), QStringLiteral("a"));
-            QTest::keyClicks(dialog->findChild<QWidget*>(QStringLiteral("txtReplace")), QStringLiteral("o"));
-            QTest::keyClick(dialog->findChild<QWidget*>(QStringLiteral("txtFind")), Qt::Key_Return);
-        });
-        DragAndDrop(window, *window.findChild<QWidget*>(QStringLiteral("fraDrag")), {Url(dir.Path() / "banana.txt")});
-        WaitForBatch(window);
-    }
-    EXPECT_EQ(ListFolder(dir.Path() / "_rename"), Names{"bonono.txt"});
-}
-
-// WM_CLOSE during a copy stops the batch: that copy goes, the finished one
-// stays, no box appears, and the window closes once the batch has ended.
-TEST(Win32Window, WmCloseDuringACopyStopsTheBatch) {
-    TempDir dir;
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) WriteFile(dir.Path() / name, name);
-    HeldCopies calls(2);
-    mirado::FileServices fso(calls);
-    mirado::test::RecordingMessages messages;
-    mirado::test::RecordingDocuments documents;
-    frmMain window(messages, documents, fso);
-    mirado::test::ShowAndActivate(window);
-    DragAndDrop(window, *window.findChild<QWidget*>(QStringLiteral("fraDrag")),
-                {Url(dir.Path() / "a.txt"), Url(dir.Path() / "b.txt"), Url(dir.Path() / "c.txt")});
-    while (!calls.gate.Inside()) QTest::qWait(1);
-    ::SendMessageW(Handle(window), WM_CLOSE, 0, 0);
-    // Qt hands the close to the window from its event loop.
-    auto* runner = window.findChild<mirado::ui::BatchRunner*>();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return runner->StopRequested(); }, 10000));
-    EXPECT_TRUE(window.isVisible()) << "held until the batch ends";
-    calls.gate.Open();
-    WaitForBatch(window);
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_TRUE(messages.texts.empty());
-    EXPECT_EQ(window.findChild<QProgressBar*>()->value(), 0);
-    EXPECT_EQ(ListFolder(dir.Path() / "_rename"), Names{"A.txt"});
 }
 
 }  // namespace
